@@ -1,0 +1,155 @@
+#include "control/CRestrictAction.h"
+
+#include "apprestrict/ProcessImages.h"
+#include "control/HostLog.h"
+
+#include <mmsystem.h>
+
+namespace {
+
+const wchar_t* const kStartLines[] = {
+    nullptr,
+    L"CRestrictAction::StartRestrictAction [MODE_IELOCK].",
+    L"CRestrictAction::StartRestrictAction [MODE_URLRESTRICT].",
+    L"CRestrictAction::StartRestrictAction [MODE_APPRESTRICT].",
+    L"CRestrictAction::StartRestrictAction [MODE_APPWATCH].",
+    L"CRestrictAction::StartRestrictAction [MODE_CONTROLWATCH].",
+};
+
+const wchar_t* const kStopLines[] = {
+    nullptr,
+    L"CRestrictAction::StopRestrictAction [MODE_IELOCK].",
+    L"CRestrictAction::StopRestrictAction [MODE_URLRESTRICT].",
+    L"CRestrictAction::StopRestrictAction [MODE_APPRESTRICT].",
+    L"CRestrictAction::StopRestrictAction [MODE_APPWATCH].",
+    L"CRestrictAction::StopRestrictAction [MODE_CONTROLWATCH].",
+};
+
+bool IsMode(int nMode) { return nMode >= MODE_IELOCK && nMode <= MODE_CONTROLWATCH; }
+
+}  // namespace
+
+CRestrictAction::CRestrictAction() {
+    ResetProcessEntryPoints();
+}
+
+CRestrictAction::~CRestrictAction() {
+    KillTimer();
+    FreeProcessLibraries();
+}
+
+bool CRestrictAction::CreateControllerWindow() {
+    return Create(L"RestrictActionWnd", L"RestrictAction", WS_DLGFRAME);
+}
+
+BOOL* CRestrictAction::ModeFlag(int nMode) noexcept {
+    switch (nMode) {
+    case MODE_IELOCK: return &m_bIELock;
+    case MODE_URLRESTRICT: return &m_bUrlRestrict;
+    case MODE_APPRESTRICT: return &m_bAppRestrict;
+    case MODE_APPWATCH: return &m_bAppWatch;
+    case MODE_CONTROLWATCH: return &m_bControlWatch;
+    default: return nullptr;
+    }
+}
+
+BOOL CRestrictAction::Initial(void* pHostWnd, void* pHostContext, BOOL* pbEnabled, DWORD dwAppWatchPeriod,
+                              UINT nTimerInterval) {
+    m_dwAppWatchPeriod = dwAppWatchPeriod;
+    if (m_bInitialized) return TRUE;
+    m_pbEnabled = pbEnabled;
+    m_pHostContext = pHostContext;
+    m_nTimerInterval = nTimerInterval;
+    m_pHostWnd = pHostWnd;
+    m_bInitialized = TRUE;
+    m_nTimerId = SetTimer(hwnd(), kTimerEventId, m_nTimerInterval, nullptr);
+    return LoadRestrictConfig();
+}
+
+BOOL CRestrictAction::StartRestrictAction(int nMode, DWORD nParam, void* pParam, DWORD nExtra) {
+    if (!m_bInitialized) return FALSE;
+    if (!IsMode(nMode)) return TRUE;
+    Log(HostLog(), RA_LOG_SYSTEM, kStartLines[nMode]);
+    switch (nMode) {
+    case MODE_IELOCK:
+        m_pIELockParam = pParam;
+        break;
+    case MODE_URLRESTRICT:
+        m_pUrlList = pParam;
+        m_nUrlRestrictParam = nParam;
+        m_nUrlRestrictExtra = nExtra;
+        break;
+    case MODE_APPRESTRICT:
+        m_pAppList = pParam;
+        m_nAppRestrictParam = nParam;
+        break;
+    case MODE_CONTROLWATCH:
+        m_nControlWatchFlags = nParam;
+        break;
+    }
+    *ModeFlag(nMode) = TRUE;
+    if (nMode == MODE_APPWATCH) m_dwAppWatchStart = timeGetTime();
+    if (nMode == MODE_URLRESTRICT) InstallHook();
+    return TRUE;
+}
+
+BOOL CRestrictAction::StopRestrictAction(int nMode) {
+    if (!m_bInitialized) return FALSE;
+    if (!IsMode(nMode)) return TRUE;
+    Log(HostLog(), RA_LOG_SYSTEM, kStopLines[nMode]);
+    *ModeFlag(nMode) = FALSE;
+    if (nMode == MODE_URLRESTRICT) UninstallHook();
+    return TRUE;
+}
+
+BOOL CRestrictAction::IsRestrict(int nMode) const {
+    const BOOL* flag = ModeFlag(nMode);
+    return m_bInitialized && flag ? *flag : FALSE;
+}
+
+BOOL CRestrictAction::RestrictAction(LPCWSTR pszTitle, LPCWSTR pszPath, int nAction) {
+    if (!m_bInitialized || !IsEnabled()) return TRUE;
+    Log(HostLog(), RA_LOG_SYSTEM, L"CRestrictAction::RestrictAction, [TITLE=%s] [PATH=%s].",
+        pszTitle ? pszTitle : L"", pszPath ? pszPath : L"");
+    auto lock = m_cs.Lock();
+    RestrictWindows(pszTitle, pszPath, TRUE, nAction);
+    return TRUE;
+}
+
+void CRestrictAction::OnTimer(UINT_PTR nIDEvent) {
+    if (!IsEnabled()) return;
+    auto lock = m_cs.Lock();
+    if (nIDEvent == m_nTimerId && (m_bAppWatch || m_bControlWatch || m_bIELock || m_bUrlRestrict || m_bAppRestrict))
+        RestrictWindows(nullptr, nullptr, FALSE, 0);
+}
+
+LRESULT CRestrictAction::OnCreate(WPARAM wParam, LPARAM lParam) {
+    if (Window::HandleMessage(WM_CREATE, wParam, lParam) == -1) return -1;
+    BindProcessEntryPoints();
+    return 0;
+}
+
+LRESULT CRestrictAction::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        return OnCreate(wParam, lParam);
+    case WM_TIMER:
+        OnTimer(static_cast<UINT_PTR>(wParam));
+        break;
+    }
+    return Window::HandleMessage(message, wParam, lParam);
+}
+
+void CRestrictAction::KillTimer() {
+    if (m_nTimerId == 0) return;
+    ::KillTimer(hwnd(), kTimerEventId);
+    m_nTimerId = 0;
+}
+
+BOOL CRestrictAction::DestroyWindow() {
+    KillTimer();
+    m_ThrowAppExeList.clear();
+    m_ThrowAppPathList.clear();
+    for (auto& list : m_TitleLists) list.clear();
+    return Destroy();
+}

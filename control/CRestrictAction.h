@@ -1,0 +1,133 @@
+// The module's one controller: modes and their parameters, the host's
+// pointers, the configured lists, the timer-driven sweep and its lock.
+//
+// Threads: the object and its hidden window belong to the thread that loaded
+// the library; Initial runs there (it sets the window's timer). The other
+// exports may come from any host thread. Each sweep holds m_cs from start to
+// end; mode words are single aligned 32-bit values written without a lock.
+//
+// The member operations are spread over the subsystem folders: this folder
+// has the exports' operations, the sweep and the hooks; config/ the
+// configuration step; apprestrict/ the process side, application check and
+// control watch; urlrestrict/ the browser checks.
+#pragma once
+
+#include "RestrictAction.h"
+#include "control/HostObjects.h"
+#include "fw/CriticalSection.h"
+#include "fw/Window.h"
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+class ReportList;
+using SweepRecord = std::unique_ptr<CLIENT_APP_INFO>;
+
+// What the host asked for with Restrict.
+struct HostRequest {
+    LPCWSTR title;
+    LPCWSTR path;
+    int action;
+};
+
+enum { kTimerEventId = 100, kDefaultTimerInterval = 5000, kDefaultSweepSkipLimit = 10 };
+
+// Indexes of the control-watch categories, also of m_TitleLists.
+enum ControlCategory {
+    CATEGORY_SYSTEM_PROPERTIES,
+    CATEGORY_NETWORK_PROPERTIES,
+    CATEGORY_EXPLORER,
+    CATEGORY_PRINTER,
+    CATEGORY_APP_RUN,
+    CATEGORY_CONTROL_PANEL,
+    CATEGORY_COUNT
+};
+
+using StringList = std::vector<std::wstring>;
+
+class CRestrictAction : public Window {
+public:
+    CRestrictAction();
+    ~CRestrictAction() override;
+
+    // Creates the hidden "RestrictAction" window (runs OnCreate).
+    bool CreateControllerWindow();
+
+    // ---- The exports' operations -----------------------------------------
+    BOOL Initial(void* pHostWnd, void* pHostContext, BOOL* pbEnabled, DWORD dwAppWatchPeriod, UINT nTimerInterval);
+    BOOL StartRestrictAction(int nMode, DWORD nParam, void* pParam, DWORD nExtra);
+    BOOL StopRestrictAction(int nMode);
+    BOOL IsRestrict(int nMode) const;
+    BOOL RestrictAction(LPCWSTR pszTitle, LPCWSTR pszPath, int nAction);
+    // Kills the timer, empties the configured lists, destroys the window.
+    BOOL DestroyWindow();
+
+    // ---- The sweep ---------------------------------------------------------
+    void RestrictWindows(LPCWSTR pszTitle, LPCWSTR pszPath, BOOL bHostRequest, int nAction);
+
+    // ---- Tests the sweep asks, each in its subsystem -------------------------
+    BOOL CheckControlWatch(const wchar_t* pszClass, const wchar_t* pszTitle) const;
+    BOOL CheckApplicationRestrict(CLIENT_APP_INFO* pInfo);
+    BOOL CheckIELock(CLIENT_APP_INFO* pInfo, HWND hwnd);
+    BOOL CheckInternetUrlRestrict(CLIENT_APP_INFO* pInfo, HWND hwnd);
+    BOOL IsExemptApplication(const CLIENT_APP_INFO* pInfo, BOOL bExplorerExempt) const;
+
+    // ---- Configuration and hooks --------------------------------------------
+    BOOL LoadRestrictConfig();
+    void InstallHook();
+    void UninstallHook();
+
+    HostContext Host() const noexcept { return HostContext(m_pHostContext); }
+    CHostLog* HostLog() const noexcept { return Host().Log(); }
+    HWND HostWindow() const noexcept { return HostWindowHandle(m_pHostWnd); }
+
+    // ---- State (read by the tests of the other subsystems) -------------------
+    BOOL m_bInitialized = FALSE;
+    void* m_pHostContext = nullptr;
+    BOOL* m_pbEnabled = nullptr;
+    DWORD m_dwAppWatchStart = 0;
+    DWORD m_dwAppWatchPeriod = 0;
+    int m_nSweepSkipCount = 0;
+    int m_nSweepSkipLimit = kDefaultSweepSkipLimit;
+    UINT m_nTimerInterval = kDefaultTimerInterval;
+    UINT_PTR m_nTimerId = 0;
+    void* m_pHostWnd = nullptr;
+    void* m_pIELockParam = nullptr;
+    void* m_pUrlList = nullptr;
+    void* m_pAppList = nullptr;
+    BOOL m_bAppWatch = FALSE;
+    BOOL m_bControlWatch = FALSE;
+    BOOL m_bIELock = FALSE;
+    BOOL m_bUrlRestrict = FALSE;
+    BOOL m_bAppRestrict = FALSE;
+    DWORD m_nControlWatchFlags = 0;
+    DWORD m_nUrlRestrictParam = 0;
+    DWORD m_nAppRestrictParam = 0;
+    DWORD m_nUrlRestrictExtra = 0;
+    StringList m_strControlTitles;
+    CriticalSection m_cs;
+    int m_ChromeVersion = 0;
+    StringList m_ThrowAppExeList;
+    StringList m_ThrowAppPathList;
+    std::array<StringList, CATEGORY_COUNT> m_TitleLists;
+    BOOL m_bUseTitleLists = FALSE;
+
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    LRESULT OnCreate(WPARAM wParam, LPARAM lParam);
+    void OnTimer(UINT_PTR nIDEvent);
+    void KillTimer();
+    BOOL* ModeFlag(int nMode) noexcept;
+    const BOOL* ModeFlag(int nMode) const noexcept { return const_cast<CRestrictAction*>(this)->ModeFlag(nMode); }
+    bool IsEnabled() const noexcept { return m_pbEnabled && *m_pbEnabled; }
+
+    // Sweep steps (control/Sweep.cpp). `host` is null for a periodic sweep.
+    bool SweepForeground(HWND foreground, const HostRequest* host, bool reportDue, ReportList& report);
+    void SweepWindow(HWND hwnd, HWND foreground, const HostRequest* host, bool reportDue, ReportList& report);
+    bool ApplyModes(HWND hwnd, SweepRecord& record, const std::wstring& caption, bool reportDue, ReportList& report);
+    void ApplyHostAction(HWND hwnd, const CLIENT_APP_INFO& info, const HostRequest& host);
+};

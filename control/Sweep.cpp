@@ -1,0 +1,155 @@
+// The sweep: one pass over the interactive desktop applying every active
+// mode to the foreground window and, one timer tick in
+// (m_nSweepSkipLimit + 1), to every visible top-level window.
+#include "apprestrict/ProcessImages.h"
+#include "control/ReportList.h"
+#include "control/CRestrictAction.h"
+#include "fw/Text.h"
+
+#include <mmsystem.h>
+
+#include <cwchar>
+
+namespace {
+
+constexpr DWORD kUrlNotifyDelayMs = 500;
+
+// Finds the window's process and image path into the module globals.
+void IdentifyProcess(HWND hwnd) {
+    EnumWindows(&FindWindowPidProc, reinterpret_cast<LPARAM>(hwnd));
+    EnumProcessImages(&FindExePathProc, static_cast<LPARAM>(g_dwCurrentPid));
+}
+
+// File name with extension, lower case.
+std::wstring ExeNameOf(const std::wstring& path) {
+    wchar_t name[256] = {};
+    wchar_t ext[256] = {};
+    _wsplitpath_s(path.c_str(), nullptr, 0, nullptr, 0, name, 256, ext, 256);
+    return ToLower(std::wstring(name) + ext);
+}
+
+SweepRecord MakeRecord(HWND hwnd, BOOL foreground, const std::wstring& caption, const std::wstring& path) {
+    auto record = std::make_unique<CLIENT_APP_INFO>();
+    *record = CLIENT_APP_INFO{};
+    record->bForeground = foreground;
+    CopyToField(record->szWindowTitle, caption);
+    CopyToField(record->szAppExeName, ExeNameOf(path));
+    CopyToField(record->szAppExePath, path);
+    GetWindowThreadProcessId(hwnd, &record->dwProcessId);
+    return record;
+}
+
+// The walk passes over owned and child windows, hidden or captionless ones,
+// the shell's desktop and the foreground window (examined already).
+bool IsSkippedInWalk(HWND hwnd, HWND foreground, std::wstring& caption) {
+    if (GetParent(hwnd) || GetWindowTextLengthW(hwnd) == 0 || !IsWindowVisible(hwnd)) return true;
+    caption = WindowCaption(hwnd);
+    return caption.empty() || caption == L"Program Manager" || hwnd == foreground;
+}
+
+}  // namespace
+
+void CRestrictAction::RestrictWindows(LPCWSTR pszTitle, LPCWSTR pszPath, BOOL bHostRequest, int nAction) {
+    const HostRequest request{pszTitle, pszPath, nAction};
+    const HostRequest* host = bHostRequest ? &request : nullptr;
+
+    bool reportDue = false;
+    if (!host && m_bAppWatch) {
+        const DWORD now = timeGetTime();
+        if (now - m_dwAppWatchStart >= m_dwAppWatchPeriod) {
+            reportDue = true;
+            m_dwAppWatchStart = now;
+        }
+    }
+
+    ReportList report;
+    HWND foreground = GetForegroundWindow();
+    if (foreground == GetDesktopWindow()) foreground = nullptr;
+    // An exception here ends the sweep; the caller's guard releases m_cs.
+    if (foreground && !SweepForeground(foreground, host, reportDue, report)) return;
+
+    HWND next = nullptr;
+    for (HWND hwnd = GetWindow(this->hwnd(), GW_HWNDFIRST); hwnd; hwnd = next) {
+        // Taken first: acting may destroy the window and end its Z-order chain.
+        next = GetWindow(hwnd, GW_HWNDNEXT);
+        try {
+            SweepWindow(hwnd, foreground, host, reportDue, report);
+        } catch (...) {
+            // Ends this window's turn only.
+        }
+    }
+
+    if (m_bAppWatch && reportDue)
+        SendMessageW(HostWindow(), WM_RA_APPWATCH_REPORT, reinterpret_cast<WPARAM>(report.get()), 0);
+}
+
+bool CRestrictAction::SweepForeground(HWND foreground, const HostRequest* host, bool reportDue, ReportList& report) {
+    IdentifyProcess(foreground);
+    g_strCurrentExePath = ToLower(g_strCurrentExePath);
+    const std::wstring caption = WindowCaption(foreground, RA_TEXT_LEN);
+    if (caption.empty()) return true;
+
+    SweepRecord record = MakeRecord(foreground, TRUE, caption, g_strCurrentExePath);
+    if (host) {
+        ApplyHostAction(foreground, *record, *host);
+        return true;
+    }
+    if (ApplyModes(foreground, record, caption, reportDue, report)) return true;
+    if (m_nSweepSkipCount < m_nSweepSkipLimit && !reportDue) {
+        ++m_nSweepSkipCount;
+        return false;
+    }
+    m_nSweepSkipCount = 0;
+    return true;
+}
+
+void CRestrictAction::SweepWindow(HWND hwnd, HWND foreground, const HostRequest* host, bool reportDue,
+                                  ReportList& report) {
+    std::wstring caption;
+    if (IsSkippedInWalk(hwnd, foreground, caption)) return;
+    IdentifyProcess(hwnd);
+    SweepRecord record = MakeRecord(hwnd, FALSE, caption, g_strCurrentExePath);
+    if (host)
+        ApplyHostAction(hwnd, *record, *host);
+    else
+        ApplyModes(hwnd, record, caption, reportDue, report);
+}
+
+// The tests in fixed order; the first that holds decides. Returns true when
+// the record went into the report, which then owns it.
+bool CRestrictAction::ApplyModes(HWND hwnd, SweepRecord& record, const std::wstring& caption, bool reportDue,
+                                 ReportList& report) {
+    const bool foreground = record->bForeground != FALSE;
+    if (m_bControlWatch && CheckControlWatch(WindowClass(hwnd).c_str(), caption.c_str())) {
+        PostMessageW(hwnd, WM_CLOSE, 0, 0);
+        return false;
+    }
+    if (m_bAppRestrict && CheckApplicationRestrict(record.get())) {
+        SendMessageW(HostWindow(), WM_RA_APP_RESTRICTED, reinterpret_cast<WPARAM>(record.get()), m_nAppRestrictParam);
+        return false;
+    }
+    if (m_bIELock && CheckIELock(record.get(), hwnd)) return false;
+    if (m_bUrlRestrict && CheckInternetUrlRestrict(record.get(), hwnd)) {
+        // Gives the browser time to go before the host looks at the desktop.
+        if (foreground) Sleep(kUrlNotifyDelayMs);
+        SendMessageW(HostWindow(), WM_RA_URL_RESTRICTED, reinterpret_cast<WPARAM>(record.get()), m_nUrlRestrictParam);
+        return false;
+    }
+    if (!m_bAppWatch || (!foreground && report.Contains(*record))) return false;
+    if (!reportDue || IsExemptApplication(record.get(), TRUE)) return false;
+    report.Append(std::move(record));
+    return true;
+}
+
+void CRestrictAction::ApplyHostAction(HWND hwnd, const CLIENT_APP_INFO& info, const HostRequest& host) {
+    if (host.action == RA_ACTION_MINIMIZE || host.action == RA_ACTION_MAXIMIZE) {
+        if (!IsExemptApplication(&info, FALSE))
+            PostMessageW(hwnd, WM_SYSCOMMAND, host.action == RA_ACTION_MINIMIZE ? SC_MINIMIZE : SC_MAXIMIZE, 0);
+        return;
+    }
+    const bool titleMatches = host.title && wcscmp(info.szWindowTitle, host.title) == 0;
+    // A window whose image was not found has no name; it matches no path.
+    const bool nameInPath = host.path && info.szAppExeName[0] && wcsstr(host.path, info.szAppExeName);
+    if (titleMatches || nameInPath || (host.action == RA_ACTION_END_ALL && !IsExemptApplication(&info, FALSE)))
+        TerminateOrClose(&info, hwnd);
+}

@@ -1,0 +1,84 @@
+// One owner for every kind of platform handle. Each kind is a traits class
+// naming its type, its invalid value and how it is closed.
+#pragma once
+
+#include <windows.h>
+
+#include <utility>
+
+template <typename Traits>
+class UniqueHandle {
+public:
+    using Type = typename Traits::Type;
+
+    UniqueHandle() noexcept = default;
+    explicit UniqueHandle(Type value) noexcept : value_(value) {}
+    UniqueHandle(const UniqueHandle&) = delete;
+    UniqueHandle& operator=(const UniqueHandle&) = delete;
+    UniqueHandle(UniqueHandle&& other) noexcept : value_(other.release()) {}
+    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+        if (this != &other) reset(other.release());
+        return *this;
+    }
+    ~UniqueHandle() { reset(); }
+
+    Type get() const noexcept { return value_; }
+    explicit operator bool() const noexcept { return value_ != Traits::Invalid(); }
+
+    // Closes what is held. Keeps GetLastError: callers read it after reset.
+    void reset(Type value = Traits::Invalid()) noexcept {
+        if (value_ != Traits::Invalid()) {
+            const DWORD error = GetLastError();
+            Traits::Close(value_);
+            SetLastError(error);
+        }
+        value_ = value;
+    }
+
+    [[nodiscard]] Type release() noexcept { return std::exchange(value_, Traits::Invalid()); }
+
+    // For out-parameters: closes what is held and hands out its slot.
+    Type* put() noexcept {
+        reset();
+        return &value_;
+    }
+
+private:
+    Type value_ = Traits::Invalid();
+};
+
+struct KernelHandleTraits {
+    using Type = HANDLE;
+    static Type Invalid() noexcept { return nullptr; }
+    static void Close(Type h) noexcept { CloseHandle(h); }
+};
+
+struct FileHandleTraits {
+    using Type = HANDLE;
+    static Type Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static void Close(Type h) noexcept { CloseHandle(h); }
+};
+
+struct RegKeyTraits {
+    using Type = HKEY;
+    static Type Invalid() noexcept { return nullptr; }
+    static void Close(Type h) noexcept { RegCloseKey(h); }
+};
+
+struct LibraryTraits {
+    using Type = HMODULE;
+    static Type Invalid() noexcept { return nullptr; }
+    static void Close(Type h) noexcept { FreeLibrary(h); }
+};
+
+struct WindowTraits {
+    using Type = HWND;
+    static Type Invalid() noexcept { return nullptr; }
+    static void Close(Type h) noexcept { DestroyWindow(h); }
+};
+
+using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;  // process, thread, event
+using UniqueFile = UniqueHandle<FileHandleTraits>;            // files, snapshots
+using UniqueRegKey = UniqueHandle<RegKeyTraits>;
+using UniqueLibrary = UniqueHandle<LibraryTraits>;
+using UniqueWindow = UniqueHandle<WindowTraits>;

@@ -1,0 +1,4 @@
+#include "module/ModuleState.h"
+
+CRestrictAction* g_pRestrictAction = nullptr;
+HINSTANCE g_hModuleInstance = nullptr;

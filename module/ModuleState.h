@@ -1,0 +1,12 @@
+// The module's globals, set by the library entry.
+#pragma once
+
+#include <windows.h>
+
+class CRestrictAction;
+
+// The one controller; null before attach, after detach and when its
+// allocation failed.
+extern CRestrictAction* g_pRestrictAction;
+// The library's own instance; the input hooks are installed with it.
+extern HINSTANCE g_hModuleInstance;

@@ -1,0 +1,31 @@
+// A real process with real windows: a copy of TestWindow.exe started under
+// the executable name a test needs. Ended when the object goes.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+class TestApp {
+public:
+    // Starts <scratch>\<exeName> opening a window of `windowClass` per title
+    // and waits (up to 60 s) until the first one is visible.
+    TestApp(const std::wstring& exeName, const std::wstring& windowClass, const std::vector<std::wstring>& titles);
+    ~TestApp();
+    TestApp(const TestApp&) = delete;
+    TestApp& operator=(const TestApp&) = delete;
+
+    bool Started() const { return window_ != nullptr; }
+    HWND Window() const { return window_; }
+    DWORD Pid() const { return pid_; }
+    const std::wstring& Path() const { return path_; }
+    // Whether the process has ended within `ms`.
+    bool Ended(DWORD ms) const;
+
+private:
+    std::wstring path_;
+    HANDLE process_ = nullptr;
+    DWORD pid_ = 0;
+    HWND window_ = nullptr;
+};

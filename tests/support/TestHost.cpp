@@ -1,0 +1,174 @@
+#include "support/TestHost.h"
+
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+constexpr wchar_t kNotifyClass[] = L"RaTestHostNotify";
+
+template <typename F>
+F Export(HMODULE dll, const char* name) {
+    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(dll, name)));
+}
+
+std::vector<CLIENT_APP_INFO> CopyList(const RA_PTRLIST* list) {
+    std::vector<CLIENT_APP_INFO> copy;
+    for (const RA_PTRLIST_NODE* node = list ? list->pNodeHead : nullptr; node; node = node->pNext)
+        copy.push_back(*static_cast<const CLIENT_APP_INFO*>(node->data));
+    return copy;
+}
+
+}  // namespace
+
+std::string Narrow(const std::wstring& text) {
+    std::string out;
+    for (wchar_t c : text) out += c < 128 ? static_cast<char>(c) : '?';
+    return out;
+}
+
+std::wstring ProgramFolder() {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path);
+    return folder.substr(0, folder.find_last_of(L'\\') + 1);
+}
+
+std::wstring ScratchFolder(const std::wstring& name) {
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    std::wstring folder = std::wstring(temp) + L"ratest\\";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    folder += name + L"\\";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    return folder;
+}
+
+HostList::HostList() : list_{} { list_.nBlockSize = 10; }
+
+HostList& HostList::Add(const std::wstring& exeName, const std::wstring& path) {
+    auto record = std::make_unique<CLIENT_APP_INFO>();
+    *record = CLIENT_APP_INFO{};
+    lstrcpynW(record->szAppExeName, exeName.c_str(), RA_TEXT_LEN);
+    lstrcpynW(record->szAppExePath, path.c_str(), RA_TEXT_LEN);
+    auto node = std::make_unique<RA_PTRLIST_NODE>();
+    node->data = record.get();
+    node->pPrev = list_.pNodeTail;
+    (list_.pNodeTail ? list_.pNodeTail->pNext : list_.pNodeHead) = node.get();
+    list_.pNodeTail = node.get();
+    ++list_.nCount;
+    nodes_.push_back(std::move(node));
+    records_.push_back(std::move(record));
+    return *this;
+}
+
+TestHost::TestHost() {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = NotifyProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = kNotifyClass;
+    RegisterClassW(&wc);
+    hostWnd_.m_hWnd = CreateWindowExW(0, kNotifyClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, this);
+    SetWindowLongPtrW(hostWnd_.m_hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+
+    logPath_ = ScratchFolder(L"log") + L"host.log";
+    DeleteFileW(logPath_.c_str());
+    InitializeCriticalSection(&log.lock);
+    log.pszPath = logPath_.c_str();
+    log.bEnabled = TRUE;
+    log.dwLevelMask = 1;
+    baseFolder = ScratchFolder(L"base");
+    dll_ = LoadLibraryW(L"RestrictAction.dll");
+}
+
+TestHost::~TestHost() {
+    if (dll_) {
+        StopRestrict(MODE_URLRESTRICT);
+        FreeLibrary(dll_);
+    }
+    DestroyWindow(hostWnd_.m_hWnd);
+    DeleteCriticalSection(&log.lock);
+}
+
+void TestHost::BindContext() {
+    context_[RA_SLOT_LOG] = &log;
+    context_[RA_SLOT_BASE_FOLDER] = const_cast<wchar_t*>(baseFolder.c_str());
+    const int slots[] = {RA_SLOT_FOLDER_0, RA_SLOT_FOLDER_1, RA_SLOT_FOLDER_2, RA_SLOT_FOLDER_3,
+                         RA_SLOT_FOLDER_4, RA_SLOT_FOLDER_5, RA_SLOT_FOLDER_6, RA_SLOT_FOLDER_7};
+    for (int i = 0; i < 8; ++i) context_[slots[i]] = const_cast<wchar_t*>(folders[i].c_str());
+}
+
+BOOL TestHost::Initial(DWORD appWatchPeriod, UINT timerInterval) {
+    BindContext();
+    return Export<PFN_RA_INITIAL>(dll_, "Initial")(&hostWnd_, context_, &enabled, appWatchPeriod, timerInterval);
+}
+
+BOOL TestHost::Restrict(const wchar_t* title, const wchar_t* path, int action) {
+    return Export<PFN_RA_RESTRICT>(dll_, "Restrict")(title, path, action);
+}
+
+BOOL TestHost::StartRestrict(int mode, DWORD param, void* list, DWORD extra) {
+    return Export<PFN_RA_START>(dll_, "StartRestrict")(mode, param, list, extra);
+}
+
+BOOL TestHost::StopRestrict(int mode) { return Export<PFN_RA_STOP>(dll_, "StopRestrict")(mode); }
+
+BOOL TestHost::IsRestrict(int mode) { return Export<PFN_RA_ISRESTRICT>(dll_, "IsRestrict")(mode); }
+
+void TestHost::Pump(DWORD ms) {
+    WaitFor([] { return false; }, ms);
+}
+
+bool TestHost::WaitFor(const std::function<bool()>& done, DWORD ms) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        if (done()) return true;
+        const DWORD elapsed = GetTickCount() - start;
+        if (elapsed >= ms) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - elapsed < 20 ? ms - elapsed : 20, QS_ALLINPUT);
+    }
+}
+
+std::vector<Notification> TestHost::Received(UINT message) const {
+    std::vector<Notification> out;
+    for (const auto& n : received_)
+        if (n.message == message) out.push_back(n);
+    return out;
+}
+
+std::vector<std::string> TestHost::LogLines() const {
+    std::ifstream file(Narrow(logPath_), std::ios::binary);
+    std::vector<std::string> lines;
+    std::string line;
+    while (std::getline(file, line)) lines.push_back(line);  // keeps the CR
+    return lines;
+}
+
+HWND TestHost::ControllerWindow() const {
+    HWND found = nullptr;
+    for (HWND hwnd = FindWindowExW(nullptr, nullptr, nullptr, L"RestrictAction"); hwnd && !found;
+         hwnd = FindWindowExW(nullptr, hwnd, nullptr, L"RestrictAction")) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(hwnd, &pid);
+        if (pid == GetCurrentProcessId()) found = hwnd;
+    }
+    return found;
+}
+
+LRESULT CALLBACK TestHost::NotifyProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<TestHost*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!self || message < WM_RA_APPWATCH_REPORT || message > WM_RA_URL_CONFIRM)
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    Notification n{message, lParam, CLIENT_APP_INFO{}, {}, nullptr};
+    if (message == WM_RA_APPWATCH_REPORT) n.report = CopyList(reinterpret_cast<const RA_PTRLIST*>(wParam));
+    if (message == WM_RA_APP_RESTRICTED || message == WM_RA_URL_RESTRICTED)
+        n.record = *reinterpret_cast<const CLIENT_APP_INFO*>(wParam);
+    if (message == WM_RA_URL_CONFIRM) n.window = reinterpret_cast<HWND>(wParam);
+    self->received_.push_back(n);
+    return message == WM_RA_URL_CONFIRM ? self->confirmReply : 0;
+}

@@ -1,0 +1,90 @@
+// A host for the tests, built the way a real host uses the module: it loads
+// RestrictAction.dll with LoadLibrary, owns the context record, log object,
+// enable flag and a notification window that records copies of everything
+// it is sent, and pumps messages while it waits.
+#pragma once
+
+#include "RestrictAction.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+// A host pointer list of records, in the framework's layout.
+class HostList {
+public:
+    HostList();
+    HostList(const HostList&) = delete;
+    HostList& operator=(const HostList&) = delete;
+    // Adds a record with these texts in szAppExeName and szAppExePath.
+    HostList& Add(const std::wstring& exeName, const std::wstring& path = L"");
+    RA_PTRLIST* get() { return &list_; }
+
+private:
+    RA_PTRLIST list_;
+    std::vector<std::unique_ptr<CLIENT_APP_INFO>> records_;
+    std::vector<std::unique_ptr<RA_PTRLIST_NODE>> nodes_;
+};
+
+struct Notification {
+    UINT message;
+    LPARAM lParam;
+    CLIENT_APP_INFO record;                 // 0x591, 0x593
+    std::vector<CLIENT_APP_INFO> report;    // 0x590
+    HWND window;                            // 0x594
+};
+
+class TestHost {
+public:
+    TestHost();
+    ~TestHost();
+    TestHost(const TestHost&) = delete;
+    TestHost& operator=(const TestHost&) = delete;
+
+    bool Loaded() const { return dll_ != nullptr; }
+
+    // The exports, called through GetProcAddress.
+    BOOL Initial(DWORD appWatchPeriod = 0, UINT timerInterval = 100);
+    BOOL Restrict(const wchar_t* title, const wchar_t* path, int action);
+    BOOL StartRestrict(int mode, DWORD param = 0, void* list = nullptr, DWORD extra = 1);
+    BOOL StopRestrict(int mode);
+    BOOL IsRestrict(int mode);
+
+    // Pumps this thread's messages for `ms`, or until `done` holds.
+    void Pump(DWORD ms);
+    bool WaitFor(const std::function<bool()>& done, DWORD ms);
+
+    // Notifications received so far with this message number.
+    std::vector<Notification> Received(UINT message) const;
+    void ClearReceived() { received_.clear(); }
+
+    std::vector<std::string> LogLines() const;
+    const std::wstring& LogPath() const { return logPath_; }
+
+    HWND NotifyWindow() const { return hostWnd_.m_hWnd; }
+    // The module's hidden window, found by its title in this process.
+    HWND ControllerWindow() const;
+
+    CHostLog log{};
+    BOOL enabled = TRUE;
+    LRESULT confirmReply = 0;                      // answer to 0x594
+    std::wstring folders[8];                       // host program folders
+    std::wstring baseFolder;                       // ends with a backslash
+
+private:
+    static LRESULT CALLBACK NotifyProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    void BindContext();
+
+    HMODULE dll_ = nullptr;
+    RA_HOST_WND hostWnd_{};
+    void* context_[RA_HOST_CONTEXT_SLOTS] = {};
+    std::wstring logPath_;
+    std::vector<Notification> received_;
+};
+
+// Folder of the running test program, with a trailing backslash.
+std::wstring ProgramFolder();
+// A fresh scratch folder for one test, with a trailing backslash.
+std::wstring ScratchFolder(const std::wstring& name);
+std::string Narrow(const std::wstring& text);
