@@ -3,7 +3,7 @@
 # hosts that run this 32-bit module), null graphics driver (headless
 # windows), and no crash dialog (without it a crash waits for ever).
 set -euo pipefail
-root=$1
+root=$(realpath -m "$1")
 . "$(dirname "$0")/wine-env.sh"
 template=$root/template
 [ -f "$template/.ready" ] && exit 0
@@ -14,9 +14,9 @@ flock 9
 [ -f "$template/.ready" ] && exit 0
 rm -rf "$template"
 export WINEPREFIX=$template
-wineboot -i >/dev/null 2>&1 || true
-wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null
-wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null
+"$wine64" wineboot -i >/dev/null 2>&1 || true
+"$wine64" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null
+"$wine64" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null
 wineserver -k || true
 wineserver -w || true
 touch "$template/.ready"

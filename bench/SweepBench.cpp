@@ -1,0 +1,140 @@
+// Sweep benchmark, through the host path. Starts stand-in processes with
+// windows, loads the DLL as a host does, and measures
+//   - a foreground-only sweep (a periodic tick that skips the walk),
+//   - a full window walk (Restrict with a request that matches nothing),
+// then the handle count and private bytes before and after many sweeps.
+//
+//   SweepBench.exe PROCESSES WINDOWS [SWEEPS]
+// WINDOWS are spread over PROCESSES copies of TestWindow.exe (next to this
+// program). Prints one line of figures.
+#include "RestrictAction.h"
+
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+namespace {
+
+template <typename F>
+F Export(HMODULE dll, const char* name) {
+    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(dll, name)));
+}
+
+double Ms(LARGE_INTEGER a, LARGE_INTEGER b) {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return 1000.0 * static_cast<double>(b.QuadPart - a.QuadPart) / static_cast<double>(f.QuadPart);
+}
+
+template <typename F>
+double TimeMs(F&& f) {
+    LARGE_INTEGER a, b;
+    QueryPerformanceCounter(&a);
+    f();
+    QueryPerformanceCounter(&b);
+    return Ms(a, b);
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+struct Usage {
+    DWORD handles;
+    SIZE_T privateBytes;
+};
+
+Usage Measure() {
+    Usage u{};
+    GetProcessHandleCount(GetCurrentProcess(), &u.handles);
+    PROCESS_MEMORY_COUNTERS_EX pmc{};
+    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof(pmc));
+    u.privateBytes = pmc.PrivateUsage;
+    return u;
+}
+
+std::vector<HANDLE> StartApps(int processes, int windows) {
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring folder(self);
+    folder.resize(folder.find_last_of(L'\\') + 1);
+    std::vector<HANDLE> started;
+    for (int p = 0; p < processes; ++p) {
+        std::wstring command = L"\"" + folder + L"TestWindow.exe\" BenchWnd";
+        for (int w = p; w < windows; w += processes) command += L" \"bench window " + std::to_wstring(w) + L"\"";
+        if (p >= windows) command += L" \"bench idle " + std::to_wstring(p) + L"\"";
+        STARTUPINFOW si{};
+        si.cb = sizeof(si);
+        PROCESS_INFORMATION pi{};
+        if (CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+            CloseHandle(pi.hThread);
+            started.push_back(pi.hProcess);
+        }
+    }
+    // Windows of other processes appear a little after the processes start.
+    for (int i = 0; i < 600; ++i) {
+        int seen = 0;
+        for (HWND h = FindWindowExW(nullptr, nullptr, L"BenchWnd", nullptr); h; h = FindWindowExW(nullptr, h, L"BenchWnd", nullptr))
+            ++seen;
+        if (seen >= std::max(windows, processes)) break;
+        Sleep(100);
+    }
+    return started;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 3) {
+        fwprintf(stderr, L"usage: SweepBench PROCESSES WINDOWS [SWEEPS]\n");
+        return 2;
+    }
+    const int processes = _wtoi(argv[1]), windows = _wtoi(argv[2]);
+    const int sweeps = argc > 3 ? _wtoi(argv[3]) : 0;
+    auto apps = StartApps(processes, windows);
+
+    HMODULE dll = LoadLibraryW(L"RestrictAction.dll");
+    if (!dll) return 1;
+    RA_HOST_WND hostWnd{};
+    hostWnd.m_hWnd = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    void* context[RA_HOST_CONTEXT_SLOTS] = {};
+    static const wchar_t kEmpty[] = L"";
+    for (int slot : {RA_SLOT_BASE_FOLDER, RA_SLOT_FOLDER_0, RA_SLOT_FOLDER_1, RA_SLOT_FOLDER_2, RA_SLOT_FOLDER_3,
+                     RA_SLOT_FOLDER_4, RA_SLOT_FOLDER_5, RA_SLOT_FOLDER_6, RA_SLOT_FOLDER_7})
+        context[slot] = const_cast<wchar_t*>(kEmpty);
+    BOOL enabled = TRUE;
+    Export<PFN_RA_INITIAL>(dll, "Initial")(&hostWnd, context, &enabled, 0x7FFFFFFF, 0x7FFFFFFF);
+    // A mode without effect on these windows, so that ticks sweep.
+    Export<PFN_RA_START>(dll, "StartRestrict")(MODE_CONTROLWATCH, 0, nullptr, 0);
+    const HWND controller = FindWindowW(nullptr, L"RestrictAction");
+    auto tick = [&] { SendMessageW(controller, WM_TIMER, 100, 0); };
+    auto restrict = Export<PFN_RA_RESTRICT>(dll, "Restrict");
+
+    // Ticks 1-10 of each 11 look at the foreground only; the 11th walks.
+    std::vector<double> foreground, walk;
+    for (int round = 0; round < 3; ++round)
+        for (int t = 0; t < 11; ++t) (t < 10 ? foreground : walk).push_back(TimeMs(tick));
+    for (int i = 0; i < 5; ++i) walk.push_back(TimeMs([&] { restrict(L"\x1", L"\x1", RA_ACTION_END_MATCHING); }));
+
+    const Usage before = Measure();
+    for (int i = 0; i < sweeps; ++i) tick();
+    const Usage after = Measure();
+
+    wprintf(L"processes %d windows %d: foreground sweep %.2f ms, full walk %.1f ms; after %d sweeps "
+            L"handles %lu -> %lu, private bytes %lu KiB -> %lu KiB\n",
+            processes, windows, Median(foreground), Median(walk), sweeps, before.handles, after.handles,
+            static_cast<unsigned long>(before.privateBytes / 1024), static_cast<unsigned long>(after.privateBytes / 1024));
+
+    Export<PFN_RA_STOP>(dll, "StopRestrict")(MODE_CONTROLWATCH);
+    FreeLibrary(dll);
+    for (HANDLE h : apps) {
+        TerminateProcess(h, 0);
+        CloseHandle(h);
+    }
+    return 0;
+}

@@ -1,0 +1,134 @@
+// Lines in the host's log file: levels, tags, the size column, CR LF, and a
+// file that the host deleted or cannot have.
+#include "control/HostLog.h"
+#include "support/TestHost.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <regex>
+
+namespace {
+
+struct Line {
+    std::string tag, message;
+    unsigned long long offset;
+};
+
+std::vector<Line> Parse(const std::vector<std::string>& lines) {
+    static const std::regex shape(R"(^\d{4}-\d\d-\d\d  \d\d:\d\d:\d\d:\d{3} (\[[A-Z]+\]) : (.*) (\d+)\r$)");
+    std::vector<Line> out;
+    for (const auto& line : lines) {
+        std::smatch m;
+        if (std::regex_match(line, m, shape))
+            out.push_back({m[1], m[2], std::stoull(m[3])});
+        else
+            out.push_back({"<malformed>", line, 0});
+    }
+    return out;
+}
+
+// A host log object of our own, for the writer alone.
+struct ScratchLog {
+    explicit ScratchLog(const std::wstring& name, DWORD mask = 1) {
+        path = ScratchFolder(L"logtest") + name;
+        DeleteFileW(path.c_str());
+        InitializeCriticalSection(&log.lock);
+        log.pszPath = path.c_str();
+        log.bEnabled = TRUE;
+        log.dwLevelMask = mask;
+    }
+    ~ScratchLog() { DeleteCriticalSection(&log.lock); }
+    std::vector<Line> Lines() const {
+        std::ifstream file(Narrow(path), std::ios::binary);
+        std::vector<std::string> lines;
+        std::string line;
+        while (std::getline(file, line)) lines.push_back(line);
+        return Parse(lines);
+    }
+    std::wstring path;
+    CHostLog log{};
+};
+
+}  // namespace
+
+TEST(Log, MaskSelectsLevelsAndLevelSixteenIsAlwaysWritten) {
+    struct Case {
+        DWORD mask;
+        std::vector<std::string> written;  // tags of levels 2, 4, 8, 16 that reach the file
+    };
+    const Case cases[] = {
+        {1, {"[SYSTEM]", "[TRACE]", "[ERROR]", "[ERROR]"}},
+        {2, {"[SYSTEM]", "[ERROR]"}},
+        {0, {"[ERROR]"}},
+        {12, {"[TRACE]", "[ERROR]", "[ERROR]"}},
+    };
+    for (const auto& c : cases) {
+        ScratchLog scratch(L"mask.log", c.mask);
+        for (int level : {2, 4, 8, 16}) Log(&scratch.log, level, L"level %d", level);
+        std::vector<std::string> tags;
+        for (const auto& line : scratch.Lines()) tags.push_back(line.tag);
+        EXPECT_EQ(tags, c.written) << "mask " << c.mask;
+    }
+}
+
+TEST(Log, NumbersAreTheFileSizeBeforeEachCrLfLine) {
+    ScratchLog scratch(L"size.log");
+    Log(&scratch.log, 2, L"first %s", L"line");
+    Log(&scratch.log, 4, L"second %d", 2);
+    Log(&scratch.log, 8, L"third");
+    const auto lines = scratch.Lines();
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0].message, "first line");
+    EXPECT_EQ(lines[1].message, "second 2");
+    EXPECT_EQ(lines[0].offset, 0u);
+    std::ifstream file(Narrow(scratch.path), std::ios::binary);
+    std::string all((std::istreambuf_iterator<char>(file)), {});
+    // Each number is where its own line starts, CR LF counted.
+    EXPECT_EQ(all.substr(all.find('\n') - 1, 1), "\r");
+    EXPECT_EQ(lines[1].offset, all.find('\n') + 1);
+    EXPECT_EQ(lines[2].offset, all.find('\n', lines[1].offset) + 1);
+    EXPECT_EQ(scratch.log.pFile, nullptr);
+}
+
+TEST(Log, DeletedFileIsCreatedAgainFromZero) {
+    ScratchLog scratch(L"deleted.log");
+    Log(&scratch.log, 2, L"before");
+    ASSERT_TRUE(DeleteFileW(scratch.path.c_str()));
+    Log(&scratch.log, 2, L"after");
+    const auto lines = scratch.Lines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].message, "after");
+    EXPECT_EQ(lines[0].offset, 0u);
+}
+
+TEST(Log, DisabledEmptyPathOrMissingFolderWriteNothing) {
+    ScratchLog disabled(L"disabled.log");
+    disabled.log.bEnabled = FALSE;
+    Log(&disabled.log, 16, L"never");
+    EXPECT_EQ(GetFileAttributesW(disabled.path.c_str()), INVALID_FILE_ATTRIBUTES);
+
+    ScratchLog empty(L"empty.log");
+    empty.log.pszPath = L"";
+    Log(&empty.log, 2, L"never");
+
+    ScratchLog missing(L"missing.log");
+    const std::wstring elsewhere = ScratchFolder(L"logtest") + L"no such folder\\x.log";
+    missing.log.pszPath = elsewhere.c_str();
+    Log(&missing.log, 2, L"lost");
+    Log(nullptr, 2, L"no object");
+    EXPECT_EQ(GetFileAttributesW(elsewhere.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST(Log, HostRequestLineIsCutTo259Characters) {
+    TestHost host;
+    host.Initial(0, 0x7FFFFFFF);
+    const std::wstring title(300, L'T');
+    host.Restrict(title.c_str(), nullptr, RA_ACTION_MINIMIZE);
+    const auto lines = Parse(host.LogLines());
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].tag, "[SYSTEM]");
+    EXPECT_EQ(lines[0].message.size(), 259u);
+    EXPECT_EQ(lines[0].message.rfind("CRestrictAction::RestrictAction, [TITLE=TTT", 0), 0u);
+}

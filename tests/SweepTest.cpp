@@ -1,0 +1,110 @@
+// The sweep over real windows of real processes: APPWATCH reports and the
+// host's immediate requests (minimise, maximise, end).
+#include "support/TestApp.h"
+#include "support/TestHost.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr DWORD kWaitMs = 30000;
+
+std::vector<std::wstring> TitlesOf(const std::vector<CLIENT_APP_INFO>& report, const wchar_t* exe) {
+    std::vector<std::wstring> titles;
+    for (const auto& r : report)
+        if (std::wstring(r.szAppExeName) == exe) titles.push_back(r.szWindowTitle);
+    return titles;
+}
+
+// Waits for a report that lists `exe`, and returns it.
+std::vector<CLIENT_APP_INFO> ReportListing(TestHost& host, const wchar_t* exe) {
+    std::vector<CLIENT_APP_INFO> found;
+    host.WaitFor(
+        [&] {
+            for (const auto& n : host.Received(WM_RA_APPWATCH_REPORT))
+                if (!TitlesOf(n.report, exe).empty()) found = n.report;
+            return !found.empty();
+        },
+        kWaitMs);
+    return found;
+}
+
+}  // namespace
+
+TEST(Sweep, AppWatchReportsEachExeAndCaptionOnceWithCaptionsCut) {
+    const std::wstring longTitle(300, L'L');
+    TestApp app(L"watched.exe", L"RaWatched", {L"Alpha", L"Alpha", L"Beta", longTitle});
+    ASSERT_TRUE(app.Started());
+    TestHost host;
+    host.Initial(0, 100);
+    host.StartRestrict(MODE_APPWATCH);
+    const auto report = ReportListing(host, L"watched.exe");
+
+    auto titles = TitlesOf(report, L"watched.exe");
+    std::sort(titles.begin(), titles.end());
+    const std::vector<std::wstring> expected = {L"Alpha", L"Beta", std::wstring(259, L'L')};
+    EXPECT_EQ(titles, expected);
+    for (const auto& r : report) {
+        if (std::wstring(r.szAppExeName) != L"watched.exe") continue;
+        EXPECT_EQ(r.dwProcessId, app.Pid());
+        EXPECT_NE(std::wstring(r.szAppExePath).find(L"watched.exe"), std::wstring::npos);
+    }
+}
+
+TEST(Sweep, AppWatchReportsArePacedByThePeriodAndSentWhenEmpty) {
+    TestHost host;
+    host.Initial(1500, 100);
+    host.StartRestrict(MODE_APPWATCH);
+    host.Pump(4000);
+    const auto reports = host.Received(WM_RA_APPWATCH_REPORT);
+    // Ticks every 100 ms, reports at most every 1500 ms.
+    EXPECT_GE(reports.size(), 1u);
+    EXPECT_LE(reports.size(), 3u);
+    EXPECT_EQ(reports.front().lParam, 0);
+}
+
+TEST(Sweep, RestrictMinimisesAndMaximisesAllButExemptWindows) {
+    TestApp plain(L"plain.exe", L"RaPlain", {L"Plain window"});
+    TestApp taskmgr(L"taskmgr.exe", L"RaTaskmgr", {L"Task manager"});
+    ASSERT_TRUE(plain.Started() && taskmgr.Started());
+    TestHost host;
+    host.Initial(0, 0x7FFFFFFF);
+
+    host.Restrict(nullptr, nullptr, RA_ACTION_MINIMIZE);
+    EXPECT_TRUE(host.WaitFor([&] { return IsIconic(plain.Window()) != FALSE; }, kWaitMs));
+    EXPECT_FALSE(IsIconic(taskmgr.Window()));
+
+    host.Restrict(nullptr, nullptr, RA_ACTION_MAXIMIZE);
+    EXPECT_TRUE(host.WaitFor([&] { return IsZoomed(plain.Window()) != FALSE; }, kWaitMs));
+    EXPECT_FALSE(IsZoomed(taskmgr.Window()));
+}
+
+TEST(Sweep, RestrictEndsWindowsMatchingTitleOrExeNameOnly) {
+    TestApp game(L"game.exe", L"RaGame", {L"Game window"});
+    TestApp chat(L"chat.exe", L"RaChat", {L"Chat window"});
+    TestApp editor(L"editor.exe", L"RaEditor", {L"Editor window"});
+    ASSERT_TRUE(game.Started() && chat.Started() && editor.Started());
+    TestHost host;
+    host.Initial(0, 0x7FFFFFFF);
+
+    host.Restrict(L"Game window", nullptr, RA_ACTION_END_MATCHING);
+    EXPECT_TRUE(game.Ended(kWaitMs));
+    host.Restrict(L"no such caption", L"c:\\apps\\chat.exe", RA_ACTION_END_MATCHING);
+    EXPECT_TRUE(chat.Ended(kWaitMs));
+    EXPECT_FALSE(editor.Ended(0));
+}
+
+TEST(Sweep, RestrictEndAllSparesExemptProgramsAndProgramManager) {
+    TestApp victim(L"victim.exe", L"RaVictim", {L"Victim"});
+    TestApp taskmgr(L"taskmgr.exe", L"RaTaskmgr", {L"Task manager"});
+    TestApp shell(L"progman.exe", L"Progman", {L"Program Manager"});
+    ASSERT_TRUE(victim.Started() && taskmgr.Started() && shell.Started());
+    TestHost host;
+    host.folders[3] = ProgramFolder();  // this test program is the host
+    host.Initial(0, 0x7FFFFFFF);
+
+    host.Restrict(nullptr, nullptr, RA_ACTION_END_ALL);
+    EXPECT_TRUE(victim.Ended(kWaitMs));
+    EXPECT_FALSE(taskmgr.Ended(500));
+    EXPECT_FALSE(shell.Ended(0));
+}
