@@ -55,6 +55,14 @@ const ClassRule* FindClassRule(ControlCategory category, const wchar_t* windowCl
     return nullptr;
 }
 
+// Whether `title` is one of the built-in titles the rule lists.
+bool ListsTitle(const ClassRule& rule, const std::vector<std::wstring>& titles, const wchar_t* title) {
+    for (const TitleRange& range : rule.titles)
+        for (size_t key = range.first; key <= static_cast<size_t>(range.last) && key < titles.size(); ++key)
+            if (titles[key] == title) return true;
+    return false;
+}
+
 bool Holds(const std::vector<std::wstring>& list, const wchar_t* title) {
     return std::find(list.begin(), list.end(), title) != list.end();
 }
@@ -79,10 +87,7 @@ BOOL Decide(DWORD flags, const wchar_t* windowClass, IsListed isListed) {
 BOOL CRestrictAction::CheckControlWatch(const wchar_t* pszClass, const wchar_t* pszTitle) const {
     if (m_bUseTitleLists) return CheckControlWatchByList(pszClass, pszTitle);
     return Decide(m_nControlWatchFlags, pszClass, [&](ControlCategory, const ClassRule& rule) {
-        for (const TitleRange& range : rule.titles)
-            for (size_t key = range.first; key <= static_cast<size_t>(range.last) && key < m_strControlTitles.size(); ++key)
-                if (m_strControlTitles[key] == pszTitle) return true;
-        return false;
+        return ListsTitle(rule, m_strControlTitles, pszTitle);
     });
 }
 
