@@ -1,5 +1,6 @@
 #include "control/CRestrictAction.h"
 
+#include "apprestrict/ControlTitles.h"
 #include "apprestrict/ProcessImages.h"
 #include "control/HostLog.h"
 
@@ -126,6 +127,7 @@ void CRestrictAction::OnTimer(UINT_PTR nIDEvent) {
 LRESULT CRestrictAction::OnCreate(WPARAM wParam, LPARAM lParam) {
     if (Window::HandleMessage(WM_CREATE, wParam, lParam) == -1) return -1;
     BindProcessEntryPoints();
+    m_strControlTitles = BuiltInControlTitles();
     return 0;
 }
 

@@ -69,6 +69,7 @@ public:
 
     // ---- Tests the sweep asks, each in its subsystem -------------------------
     BOOL CheckControlWatch(const wchar_t* pszClass, const wchar_t* pszTitle) const;
+    BOOL CheckControlWatchByList(const wchar_t* pszClass, const wchar_t* pszTitle) const;
     BOOL CheckApplicationRestrict(CLIENT_APP_INFO* pInfo);
     BOOL CheckIELock(CLIENT_APP_INFO* pInfo, HWND hwnd);
     BOOL CheckInternetUrlRestrict(CLIENT_APP_INFO* pInfo, HWND hwnd);
