@@ -95,12 +95,16 @@ TEST(Sweep, RestrictEndsWindowsMatchingTitleOrExeNameOnly) {
 }
 
 TEST(Sweep, RestrictEndAllSparesExemptProgramsAndProgramManager) {
+    // The shell first: a newer window takes the foreground, and only the
+    // walk passes over "Program Manager".
+    TestApp shell(L"progman.exe", L"Progman", {L"Program Manager"});
     TestApp victim(L"victim.exe", L"RaVictim", {L"Victim"});
     TestApp taskmgr(L"taskmgr.exe", L"RaTaskmgr", {L"Task manager"});
-    TestApp shell(L"progman.exe", L"Progman", {L"Program Manager"});
     ASSERT_TRUE(victim.Started() && taskmgr.Started() && shell.Started());
     TestHost host;
-    host.folders[3] = ProgramFolder();  // this test program is the host
+    // This test program is the host: its folder exempts it.
+    host.folders[3] = ProgramFolder();
+    host.folders[4] = ImageFolder();
     host.Initial(0, 0x7FFFFFFF);
 
     host.Restrict(nullptr, nullptr, RA_ACTION_END_ALL);

@@ -1,5 +1,7 @@
 #include "support/TestHost.h"
 
+#include <psapi.h>
+
 #include <fstream>
 #include <sstream>
 
@@ -30,6 +32,13 @@ std::string Narrow(const std::wstring& text) {
 std::wstring ProgramFolder() {
     wchar_t path[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path);
+    return folder.substr(0, folder.find_last_of(L'\\') + 1);
+}
+
+std::wstring ImageFolder() {
+    wchar_t path[MAX_PATH] = {};
+    GetProcessImageFileNameW(GetCurrentProcess(), path, MAX_PATH);
     std::wstring folder(path);
     return folder.substr(0, folder.find_last_of(L'\\') + 1);
 }

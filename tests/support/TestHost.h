@@ -85,6 +85,9 @@ private:
 
 // Folder of the running test program, with a trailing backslash.
 std::wstring ProgramFolder();
+// The same folder as the process enumeration names it. Under Wine the
+// enumeration may give the device form (\Device\HarddiskVolumeN\...).
+std::wstring ImageFolder();
 // A fresh scratch folder for one test, with a trailing backslash.
 std::wstring ScratchFolder(const std::wstring& name);
 std::string Narrow(const std::wstring& text);

@@ -1,0 +1,4 @@
+#include "browsers/EdgeReader.h"
+
+// Reading Edge's address comes with the accessibility walker.
+void GetEdgeURL(HWND, std::wstring&) {}
