@@ -53,24 +53,6 @@ std::wstring ScratchFolder(const std::wstring& name) {
     return folder;
 }
 
-HostList::HostList() : list_{} { list_.nBlockSize = 10; }
-
-HostList& HostList::Add(const std::wstring& exeName, const std::wstring& path) {
-    auto record = std::make_unique<CLIENT_APP_INFO>();
-    *record = CLIENT_APP_INFO{};
-    lstrcpynW(record->szAppExeName, exeName.c_str(), RA_TEXT_LEN);
-    lstrcpynW(record->szAppExePath, path.c_str(), RA_TEXT_LEN);
-    auto node = std::make_unique<RA_PTRLIST_NODE>();
-    node->data = record.get();
-    node->pPrev = list_.pNodeTail;
-    (list_.pNodeTail ? list_.pNodeTail->pNext : list_.pNodeHead) = node.get();
-    list_.pNodeTail = node.get();
-    ++list_.nCount;
-    nodes_.push_back(std::move(node));
-    records_.push_back(std::move(record));
-    return *this;
-}
-
 TestHost::TestHost() {
     WNDCLASSW wc{};
     wc.lpfnWndProc = NotifyProc;

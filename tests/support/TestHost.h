@@ -5,27 +5,12 @@
 #pragma once
 
 #include "RestrictAction.h"
+#include "tools/refhost/HostList.h"
 
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
-
-// A host pointer list of records, in the framework's layout.
-class HostList {
-public:
-    HostList();
-    HostList(const HostList&) = delete;
-    HostList& operator=(const HostList&) = delete;
-    // Adds a record with these texts in szAppExeName and szAppExePath.
-    HostList& Add(const std::wstring& exeName, const std::wstring& path = L"");
-    RA_PTRLIST* get() { return &list_; }
-
-private:
-    RA_PTRLIST list_;
-    std::vector<std::unique_ptr<CLIENT_APP_INFO>> records_;
-    std::vector<std::unique_ptr<RA_PTRLIST_NODE>> nodes_;
-};
 
 struct Notification {
     UINT message;

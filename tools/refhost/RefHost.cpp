@@ -15,10 +15,10 @@
 //     --base DIR              base folder (Config\Restrict.ini lives below)
 //     --folder DIR            a host program folder (up to 8)
 #include "RestrictAction.h"
+#include "HostList.h"
 
 #include <cstdio>
 #include <cwchar>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -44,31 +44,6 @@ struct Options {
         std::wstring title, path;
     };
     std::vector<Request> requests;
-};
-
-// A host list in the framework's layout, owning its records.
-class HostList {
-public:
-    HostList() : list_{} { list_.nBlockSize = 10; }
-    void Add(const std::wstring& first, const std::wstring& second) {
-        records_.push_back(std::make_unique<CLIENT_APP_INFO>());
-        CLIENT_APP_INFO& r = *records_.back();
-        r = CLIENT_APP_INFO{};
-        lstrcpynW(r.szAppExeName, first.c_str(), RA_TEXT_LEN);
-        lstrcpynW(r.szAppExePath, second.c_str(), RA_TEXT_LEN);
-        nodes_.push_back(std::make_unique<RA_PTRLIST_NODE>());
-        RA_PTRLIST_NODE& node = *nodes_.back();
-        node = RA_PTRLIST_NODE{nullptr, list_.pNodeTail, &r};
-        (list_.pNodeTail ? list_.pNodeTail->pNext : list_.pNodeHead) = &node;
-        list_.pNodeTail = &node;
-        ++list_.nCount;
-    }
-    RA_PTRLIST* get() { return &list_; }
-
-private:
-    RA_PTRLIST list_;
-    std::vector<std::unique_ptr<CLIENT_APP_INFO>> records_;
-    std::vector<std::unique_ptr<RA_PTRLIST_NODE>> nodes_;
 };
 
 std::vector<std::wstring> Split(const std::wstring& text, wchar_t separator) {
