@@ -44,6 +44,7 @@ TEST(Lifecycle, ModeChangesWriteTheirLinesAndIgnoreUnknownModes) {
     const int modes[] = {MODE_IELOCK, MODE_URLRESTRICT, MODE_APPRESTRICT, MODE_APPWATCH, MODE_CONTROLWATCH};
     void* lists[] = {browsers.get(), urls.get(), apps.get(), nullptr, nullptr};
     for (int i = 0; i < 5; ++i) EXPECT_EQ(host.StartRestrict(modes[i], 1, lists[i]), 1);
+    EXPECT_EQ(host.StartRestrict(MODE_APPWATCH), 1);  // again: a second line
     EXPECT_EQ(host.StartRestrict(7), 1);
     EXPECT_EQ(host.StopRestrict(0), 1);
     EXPECT_EQ(host.IsRestrict(7), 1);
@@ -55,6 +56,7 @@ TEST(Lifecycle, ModeChangesWriteTheirLinesAndIgnoreUnknownModes) {
         "CRestrictAction::StartRestrictAction [MODE_APPRESTRICT].",
         "CRestrictAction::StartRestrictAction [MODE_APPWATCH].",
         "CRestrictAction::StartRestrictAction [MODE_CONTROLWATCH].",
+        "CRestrictAction::StartRestrictAction [MODE_APPWATCH].",
         "CRestrictAction::StopRestrictAction [MODE_IELOCK].",
         "CRestrictAction::StopRestrictAction [MODE_URLRESTRICT].",
         "CRestrictAction::StopRestrictAction [MODE_APPRESTRICT].",

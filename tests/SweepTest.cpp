@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <memory>
+#include <thread>
+
 namespace {
 
 constexpr DWORD kWaitMs = 30000;
@@ -111,4 +115,29 @@ TEST(Sweep, RestrictEndAllSparesExemptProgramsAndProgramManager) {
     EXPECT_TRUE(victim.Ended(kWaitMs));
     EXPECT_FALSE(taskmgr.Ended(500));
     EXPECT_FALSE(shell.Ended(0));
+}
+
+TEST(Sweep, WindowsAndProcessesVanishingMidSweepAreSurvived) {
+    std::vector<std::wstring> titles;
+    for (int i = 0; i < 40; ++i) titles.push_back(L"Short-lived " + std::to_wstring(i));
+    auto app = std::make_unique<TestApp>(L"shortlived.exe", L"RaShortLived", titles);
+    ASSERT_TRUE(app->Started());
+    TestHost host;
+    host.Initial(0, 0x7FFFFFFF);
+
+    // Host requests sweep on another thread while the process goes away.
+    std::atomic<bool> stop{false};
+    std::thread sweeper([&] {
+        while (!stop) host.Restrict(L"\x1", L"\x1", RA_ACTION_END_MATCHING);
+    });
+    host.Pump(300);
+    app.reset();  // ends the process with its 40 windows
+    host.Pump(300);
+    stop = true;
+    sweeper.join();
+
+    // The module still works.
+    host.StartRestrict(MODE_APPWATCH);
+    SendMessageW(host.ControllerWindow(), WM_TIMER, 100, 0);
+    EXPECT_EQ(host.Received(WM_RA_APPWATCH_REPORT).size(), 1u);
 }
