@@ -23,8 +23,7 @@ std::wstring BesideExecutable(const wchar_t* name) {
 
 void CreateEmptyUnicodeFile(const wchar_t* path) {
     CStdioFileEx file;
-    if (!file.Open(path, CStdioFileEx::modeCreate | CStdioFileEx::modeNoTruncate | CStdioFileEx::modeWrite |
-                             CStdioFileEx::shareDenyNone))
+    if (!file.Open(path, CStdioFileEx::modeCreate | CStdioFileEx::modeNoTruncate | CStdioFileEx::modeWrite))
         return;
     file.WriteBOM();
     file.Close();

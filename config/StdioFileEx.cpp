@@ -7,11 +7,6 @@ namespace {
 
 constexpr DWORD kReadChunk = 256;
 
-DWORD Access(UINT flags) {
-    if (flags & CStdioFileEx::modeReadWrite) return GENERIC_READ | GENERIC_WRITE;
-    return (flags & CStdioFileEx::modeWrite) ? GENERIC_WRITE : GENERIC_READ;
-}
-
 DWORD Disposition(UINT flags) {
     if (!(flags & CStdioFileEx::modeCreate)) return OPEN_EXISTING;
     return (flags & CStdioFileEx::modeNoTruncate) ? OPEN_ALWAYS : CREATE_ALWAYS;
@@ -46,8 +41,7 @@ BOOL CStdioFileEx::Open(const wchar_t* path, UINT flags) {
     auto lock = m_Lock.Lock();
     if (!(flags & (modeWrite | typeBinary)) && !DetectTextEncoding(path, m_bHasBOM, m_bUnicode, m_bBigEndian, m_nCodePage))
         return FALSE;
-    // Every share mode is granted: the file is only ever opened briefly.
-    m_File.reset(CreateFileW(path, Access(flags), FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, Disposition(flags),
+    m_File.reset(CreateFileW(path, (flags & modeWrite) ? GENERIC_WRITE : GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, Disposition(flags),
                              FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!m_File) return FALSE;
     m_bOpen = TRUE;
@@ -89,9 +83,10 @@ BOOL DetectTextEncoding(const wchar_t* path, BOOL& hasBOM, BOOL& unicode, BOOL& 
 
     const DWORD length = size.QuadPart > kMaxDetectBytes ? kMaxDetectBytes : static_cast<DWORD>(size.QuadPart);
     const std::vector<BYTE> bytes = ReadHead(file.get(), length);
-    if (bytes.size() >= 2 && bytes[0] == 0xFE && bytes[1] == 0xFF) {
+    if (bytes.size() < 2) return TRUE;
+    if (bytes[0] == 0xFE && bytes[1] == 0xFF) {
         hasBOM = unicode = bigEndian = TRUE;
-    } else if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
+    } else if (bytes[0] == 0xFF && bytes[1] == 0xFE) {
         hasBOM = unicode = TRUE;
     } else if (bytes.size() >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) {
         hasBOM = TRUE;

@@ -14,8 +14,6 @@ public:
     enum : UINT {
         modeRead = 0x0000,
         modeWrite = 0x0001,
-        modeReadWrite = 0x0002,
-        shareDenyNone = 0x0040,
         modeCreate = 0x1000,
         modeNoTruncate = 0x2000,
         typeBinary = 0x8000,
@@ -26,6 +24,7 @@ public:
     CStdioFileEx& operator=(const CStdioFileEx&) = delete;
     virtual ~CStdioFileEx();
 
+    // Other processes may always read and write the file meanwhile.
     // A text-mode read open detects the encoding first and then stands
     // after the byte-order mark. FALSE when the file cannot be opened.
     BOOL Open(const wchar_t* path, UINT flags);
