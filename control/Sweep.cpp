@@ -42,7 +42,9 @@ SweepRecord MakeRecord(HWND hwnd, BOOL foreground, const std::wstring& caption, 
 // The walk passes over owned and child windows, hidden or captionless ones,
 // the shell's desktop and the foreground window (examined already).
 bool IsSkippedInWalk(HWND hwnd, HWND foreground, std::wstring& caption) {
-    if (GetParent(hwnd) || GetWindowTextLengthW(hwnd) == 0 || !IsWindowVisible(hwnd)) return true;
+    // Visibility first: asking a hidden window of another thread for its
+    // text length would wait for that thread.
+    if (!IsWindowVisible(hwnd) || GetParent(hwnd) || GetWindowTextLengthW(hwnd) == 0) return true;
     caption = WindowCaption(hwnd);
     return caption.empty() || caption == L"Program Manager" || hwnd == foreground;
 }

@@ -126,14 +126,17 @@ TEST(Sweep, WindowsAndProcessesVanishingMidSweepAreSurvived) {
     host.Initial(0, 0x7FFFFFFF);
 
     // Host requests sweep on another thread while the process goes away.
-    std::atomic<bool> stop{false};
+    // This thread keeps pumping: a sweep may ask its windows for their text.
+    std::atomic<bool> stop{false}, stopped{false};
     std::thread sweeper([&] {
         while (!stop) host.Restrict(L"\x1", L"\x1", RA_ACTION_END_MATCHING);
+        stopped = true;
     });
     host.Pump(300);
     app.reset();  // ends the process with its 40 windows
     host.Pump(300);
     stop = true;
+    EXPECT_TRUE(host.WaitFor([&] { return stopped.load(); }, 30000));
     sweeper.join();
 
     // The module still works.

@@ -1,0 +1,56 @@
+// Which applications are never restricted, judged on records as the sweep
+// builds them.
+#include "control/CRestrictAction.h"
+#include "fw/Text.h"
+#include "support/TestHost.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+CLIENT_APP_INFO Record(const std::wstring& name, const std::wstring& path) {
+    CLIENT_APP_INFO r{};
+    lstrcpynW(r.szAppExeName, name.c_str(), RA_TEXT_LEN);
+    lstrcpynW(r.szAppExePath, path.c_str(), RA_TEXT_LEN);
+    return r;
+}
+
+}  // namespace
+
+TEST(Exemption, SystemProgramsHostFoldersAndConfiguredLists) {
+    const std::wstring tools = ScratchFolder(L"exempt-tools");  // exists
+    const std::wstring folder = tools.substr(0, tools.size() - 1);
+    std::wstring hostFolder = L"C:\\Host\\Bin\\";
+    const std::wstring empty;
+    void* context[RA_HOST_CONTEXT_SLOTS] = {};
+    for (int slot : {RA_SLOT_FOLDER_0, RA_SLOT_FOLDER_1, RA_SLOT_FOLDER_2, RA_SLOT_FOLDER_3, RA_SLOT_FOLDER_4,
+                     RA_SLOT_FOLDER_5, RA_SLOT_FOLDER_6})
+        context[slot] = const_cast<wchar_t*>(empty.c_str());  // empty texts name no folder
+    context[RA_SLOT_FOLDER_7] = &hostFolder[0];
+
+    CRestrictAction c;
+    c.m_pHostContext = context;
+    c.m_ThrowAppExeList = {L"allowed.exe"};
+    c.m_ThrowAppPathList = {ToLower(folder), L"c:\\no such folder"};
+
+    struct Case {
+        const char* label;
+        CLIENT_APP_INFO record;
+        BOOL explorerExempt, exempt;
+    };
+    const Case cases[] = {
+        {"plain", Record(L"game.exe", L"C:\\Games\\game.exe"), TRUE, FALSE},
+        {"host folder, any case", Record(L"agent.exe", L"c:\\HOST\\bin\\agent.exe"), FALSE, TRUE},
+        {"task manager", Record(L"taskmgr.exe", L"C:\\Windows\\taskmgr.exe"), FALSE, TRUE},
+        {"task manager with capitals", Record(L"TaskMgr.exe", L"C:\\Windows\\TaskMgr.exe"), FALSE, FALSE},
+        {"winlogon", Record(L"winlogon.exe", L""), FALSE, TRUE},
+        {"explorer when asked", Record(L"explorer.exe", L"C:\\Windows\\explorer.exe"), TRUE, TRUE},
+        {"explorer otherwise", Record(L"explorer.exe", L"C:\\Windows\\explorer.exe"), FALSE, FALSE},
+        {"configured name", Record(L"Allowed.EXE", L"C:\\X\\Allowed.EXE"), FALSE, TRUE},
+        {"configured folder", Record(L"a.exe", folder + L"\\a.exe"), FALSE, TRUE},
+        {"configured folder as prefix", Record(L"a.exe", folder + L"x\\a.exe"), FALSE, TRUE},
+        {"configured folder missing", Record(L"a.exe", L"c:\\no such folder\\a.exe"), FALSE, FALSE},
+    };
+    for (const auto& row : cases)
+        EXPECT_EQ(c.IsExemptApplication(&row.record, row.explorerExempt), row.exempt) << row.label;
+}
