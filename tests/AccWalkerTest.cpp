@@ -62,7 +62,7 @@ TEST_F(AccWalker, ReadersCutTextsAndJoinStateTexts) {
     GetStateTextW(STATE_SYSTEM_UNAVAILABLE, unavailable, kAccTextSize);
     GetStateTextW(STATE_SYSTEM_FOCUSED, focused, kAccTextSize);
     const std::wstring both = std::wstring(unavailable) + L"," + focused;
-    const std::wstring longName(300, L'n');
+    const std::wstring longName(5000, L'n');
 
     struct Row {
         const char* label;
