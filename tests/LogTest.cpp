@@ -1,57 +1,13 @@
 // Lines in the host's log file: levels, tags, the size column, CR LF, and a
 // file that the host deleted or cannot have.
 #include "control/HostLog.h"
+#include "support/ScratchLog.h"
 #include "support/TestHost.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <iterator>
-#include <regex>
-
-namespace {
-
-struct Line {
-    std::string tag, message;
-    unsigned long long offset;
-};
-
-std::vector<Line> Parse(const std::vector<std::string>& lines) {
-    static const std::regex shape(R"(^\d{4}-\d\d-\d\d  \d\d:\d\d:\d\d:\d{3} (\[[A-Z]+\]) : (.*) (\d+)\r$)");
-    std::vector<Line> out;
-    for (const auto& line : lines) {
-        std::smatch m;
-        if (std::regex_match(line, m, shape))
-            out.push_back({m[1], m[2], std::stoull(m[3])});
-        else
-            out.push_back({"<malformed>", line, 0});
-    }
-    return out;
-}
-
-// A host log object of our own, for the writer alone.
-struct ScratchLog {
-    explicit ScratchLog(const std::wstring& name, DWORD mask = 1) {
-        path = ScratchFolder(L"logtest") + name;
-        DeleteFileW(path.c_str());
-        InitializeCriticalSection(&log.lock);
-        log.pszPath = path.c_str();
-        log.bEnabled = TRUE;
-        log.dwLevelMask = mask;
-    }
-    ~ScratchLog() { DeleteCriticalSection(&log.lock); }
-    std::vector<Line> Lines() const {
-        std::ifstream file(Narrow(path), std::ios::binary);
-        std::vector<std::string> lines;
-        std::string line;
-        while (std::getline(file, line)) lines.push_back(line);
-        return Parse(lines);
-    }
-    std::wstring path;
-    CHostLog log{};
-};
-
-}  // namespace
 
 TEST(Log, MaskSelectsLevelsAndLevelSixteenIsAlwaysWritten) {
     struct Case {
@@ -126,7 +82,7 @@ TEST(Log, HostRequestLineIsCutTo259Characters) {
     host.Initial(0, 0x7FFFFFFF);
     const std::wstring title(300, L'T');
     host.Restrict(title.c_str(), nullptr, RA_ACTION_MINIMIZE);
-    const auto lines = Parse(host.LogLines());
+    const auto lines = ParseLogLines(host.LogLines());
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].tag, "[SYSTEM]");
     EXPECT_EQ(lines[0].message.size(), 259u);

@@ -1,0 +1,158 @@
+#include "browsers/AccWalker.h"
+
+#include <algorithm>
+#include <cwchar>
+#include <vector>
+
+namespace {
+
+// Copies at most size - 1 characters and a null; returns the length.
+int CopyText(const wchar_t* text, wchar_t* buffer, int size) {
+    int n = 0;
+    for (; text && n + 1 < size && text[n]; ++n) buffer[n] = text[n];
+    buffer[n] = L'\0';
+    return n;
+}
+
+void Clear(wchar_t* buffer, int size) {
+    std::fill(buffer, buffer + size, L'\0');
+}
+
+// State bits 0x1 .. 0x08000000 as texts at the end of `buffer`, each with a
+// comma; the last comma is taken away.
+int StateBitsText(DWORD state, wchar_t* buffer, int size) {
+    int used = 0;
+    for (DWORD bit = 1; bit <= 0x08000000 && used + 1 < size; bit <<= 1) {
+        if (!(state & bit)) continue;
+        used += static_cast<int>(GetStateTextW(bit, buffer + used, static_cast<UINT>(size - used)));
+        if (used + 1 < size) buffer[used++] = L',';
+    }
+    if (used > 0 && buffer[used - 1] == L',') buffer[--used] = L'\0';
+    return used;
+}
+
+// The object a child identifier stands for; empty for a simple element.
+ComPtr<IAccessible> ChildObject(IAccessible* parent, const VARIANT& child) {
+    if (child.vt == VT_DISPATCH) return QueryAs<IAccessible>(child.pdispVal);
+    if (child.vt != VT_I4) return {};
+    ComPtr<IDispatch> dispatch;
+    if (FAILED(parent->get_accChild(child, dispatch.put()))) return {};
+    return QueryAs<IAccessible>(dispatch.get());
+}
+
+// COM identity: the same object through any interface or proxy.
+IUnknown* Identity(IUnknown* object) {
+    return QueryAs<IUnknown>(object).get();  // stays valid while `object` lives
+}
+
+class TreeWalk {
+public:
+    TreeWalk(const AccSearch& search, ComPtr<IAccessible>& found, UniqueVariant& foundChild)
+        : search_(search), found_(found), foundChild_(foundChild) {}
+
+    bool Level(IAccessible* parent, int depth) {
+        if (!parent || depth >= kAccMaxDepth) return false;
+        const auto enumerator = QueryAs<IEnumVARIANT>(parent);
+        if (!enumerator && search_.needsEnumerator) return false;
+        if (enumerator) enumerator.get()->Reset();
+        long count = 0;
+        parent->get_accChildCount(&count);
+        path_.push_back(Identity(parent));
+        // Per level, not per child: a window class that cannot be read
+        // stays as the previous sibling's.
+        wchar_t state[kAccTextSize], name[kAccTextSize], role[kAccTextSize], windowClass[kAccTextSize] = {};
+        bool result = false;
+        for (long index = 1; index <= count && !result; ++index) {
+            UniqueVariant child(index);
+            if (enumerator) enumerator.get()->Next(1, child.put(), nullptr);
+            const auto object = ChildObject(parent, child.get());
+            IAccessible* holder = object ? object.get() : parent;
+            const UniqueVariant self(CHILDID_SELF);
+            const VARIANT& element = object ? self.get() : child.get();
+
+            GetAccStateText(holder, element, state, kAccTextSize);
+            if (std::wcsstr(state, L"unavailable")) continue;
+            GetAccName(holder, element, name);
+            GetAccRoleText(holder, element, role, kAccTextSize);
+            const AccTexts texts{name, role, [&] {
+                                     GetAccWindowClass(holder, windowClass, kAccTextSize);
+                                     return static_cast<const wchar_t*>(windowClass);
+                                 }};
+            if (search_.matches(texts)) {
+                found_ = AddRefTo(holder);
+                foundChild_.CopyFrom(element);
+                result = true;
+            } else if (object && !OnPath(object.get())) {
+                result = Level(object.get(), depth + 1);
+            }
+        }
+        path_.pop_back();
+        return result;
+    }
+
+private:
+    bool OnPath(IUnknown* object) const {
+        const IUnknown* identity = Identity(object);
+        for (const IUnknown* ancestor : path_)
+            if (ancestor == identity) return true;
+        return false;
+    }
+
+    const AccSearch& search_;
+    ComPtr<IAccessible>& found_;
+    UniqueVariant& foundChild_;
+    std::vector<IUnknown*> path_;
+};
+
+}  // namespace
+
+int GetAccName(IAccessible* object, const VARIANT& child, wchar_t* buffer) {
+    Clear(buffer, kAccTextSize);
+    UniqueBstr name;
+    if (FAILED(object->get_accName(child, name.put()))) return 0;
+    return CopyText(name.get(), buffer, kAccTextSize);
+}
+
+int GetAccRoleText(IAccessible* object, const VARIANT& child, wchar_t* buffer, int size) {
+    Clear(buffer, size);
+    UniqueVariant role;
+    if (FAILED(object->get_accRole(child, role.put()))) return 0;
+    if (role.get().vt == VT_I4) return static_cast<int>(GetRoleTextW(role.get().lVal, buffer, size));
+    return role.get().vt == VT_BSTR ? CopyText(role.get().bstrVal, buffer, size) : 0;
+}
+
+int GetAccStateText(IAccessible* object, const VARIANT& child, wchar_t* buffer, int size) {
+    Clear(buffer, size);
+    UniqueVariant state;
+    if (FAILED(object->get_accState(child, state.put()))) return 0;
+    if (state.get().vt == VT_I4) return StateBitsText(static_cast<DWORD>(state.get().lVal), buffer, size);
+    return state.get().vt == VT_BSTR ? CopyText(state.get().bstrVal, buffer, size) : 0;
+}
+
+int GetAccWindowClass(IAccessible* object, wchar_t* buffer, int size) {
+    HWND hwnd = nullptr;
+    if (FAILED(WindowFromAccessibleObject(object, &hwnd))) return 1;
+    if (hwnd)
+        GetClassNameW(hwnd, buffer, size);
+    else
+        CopyText(L"No window", buffer, size);
+    return 1;
+}
+
+bool SearchAccTree(IAccessible* parent, const AccSearch& search, ComPtr<IAccessible>& found,
+                   UniqueVariant& foundChild) {
+    return TreeWalk(search, found, foundChild).Level(parent, 0);
+}
+
+int FindAccChild(IAccessible* parent, const wchar_t* name, const wchar_t* role, const wchar_t* className,
+                 ComPtr<IAccessible>& found, UniqueVariant& foundChild) {
+    const auto equal = [](const wchar_t* wanted, const wchar_t* read) {
+        return !wanted || std::wcscmp(wanted, read) == 0;
+    };
+    const AccSearch search{[&](const AccTexts& texts) {
+                               return equal(name, texts.name) && equal(role, texts.role) &&
+                                      (!className || equal(className, texts.windowClass()));
+                           },
+                           true};
+    return SearchAccTree(parent, search, found, foundChild) ? 1 : -1;
+}

@@ -1,0 +1,62 @@
+// Reading accessible objects (Microsoft Active Accessibility) and searching a
+// browser's accessible tree for one element. The caller has initialised COM
+// on its thread. `child` is a child identifier: VT_I4 0 for the object
+// itself, 1..n for a simple element of it.
+#pragma once
+
+#include "fw/Com.h"
+
+#include <oleacc.h>
+
+#include <functional>
+
+// Room of every text buffer the readers fill: 259 characters and a null.
+constexpr int kAccTextSize = 260;
+
+// The name into `buffer` (kAccTextSize units), cleared first and cut after
+// 259 characters; empty when the object gives none. Returns its length.
+int GetAccName(IAccessible* object, const VARIANT& child, wchar_t* buffer);
+// The role as text: a numeric role in the platform's (localised) words, a
+// role given as text copied. Cleared first; 0 when the role cannot be read.
+int GetAccRoleText(IAccessible* object, const VARIANT& child, wchar_t* buffer, int size);
+// The set state bits as the platform's texts, ascending, joined by "," (no
+// blank); a state given as text is copied. Cleared first; 0 when the state
+// cannot be read.
+int GetAccStateText(IAccessible* object, const VARIANT& child, wchar_t* buffer, int size);
+// The class of the window holding the object, "No window" when it has none.
+// Leaves `buffer` as it was when the platform cannot tell. Always returns 1.
+int GetAccWindowClass(IAccessible* object, wchar_t* buffer, int size);
+
+// The texts of one element, as the search tests them.
+struct AccTexts {
+    const wchar_t* name;
+    const wchar_t* role;
+    // Reads the window class on demand: it costs a walk up the parents.
+    std::function<const wchar_t*()> windowClass;
+};
+
+// How a search treats the tree.
+struct AccSearch {
+    std::function<bool(const AccTexts&)> matches;
+    // Without IEnumVARIANT a level fails when true; when false its children
+    // are addressed by the identifiers 1..n.
+    bool needsEnumerator;
+};
+
+// Depth-first search below `parent`, each element tested before its
+// subtree, in enumeration order; elements whose state text contains
+// "unavailable" are skipped with their subtree. On success `found` holds a
+// reference to the object that holds the match and `foundChild` its child
+// identifier there (0: the object itself). Trees deeper than
+// kAccMaxDepth levels are cut there, and an object that is its own ancestor
+// is not entered again: a browser's tree can be cyclic or endless, and each
+// level costs stack and cross-process calls.
+constexpr int kAccMaxDepth = 64;
+bool SearchAccTree(IAccessible* parent, const AccSearch& search, ComPtr<IAccessible>& found,
+                   UniqueVariant& foundChild);
+
+// The search by exact (case-sensitive, whole) name, role text and window
+// class; a null criterion matches anything. Needs IEnumVARIANT on every
+// level. Returns 1 when found, -1 otherwise.
+int FindAccChild(IAccessible* parent, const wchar_t* name, const wchar_t* role, const wchar_t* className,
+                 ComPtr<IAccessible>& found, UniqueVariant& foundChild);
