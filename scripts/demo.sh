@@ -14,19 +14,20 @@ wineserver -p
 
 apps=$WINEPREFIX/drive_c/demo
 mkdir -p "$apps"
-cp "$build/bin/TestWindow.exe" "$apps/game.exe"
-cp "$build/bin/TestWindow.exe" "$apps/notepad.exe"
+for exe in game.exe notepad.exe folder.exe; do cp "$build/bin/TestWindow.exe" "$apps/$exe"; done
 "$wine64" 'C:\demo\game.exe' DemoGame "Space Game" &
 "$wine64" 'C:\demo\notepad.exe' DemoNotepad "Untitled - Notepad" "Notes - Notepad" &
+"$wine64" 'C:\demo\folder.exe' CabinetWClass "Control Panel" &
 sleep 3
 
-echo "== Reference host: APPWATCH every 2 s; then minimise all; then end \"Space Game\""
-wine "$build/bin/RefHost.exe" --timer 250 --period 2000 --start 4 --run 9000 \
-    --log 'C:\demo\host.log' \
-    --restrict '4000,2,,' --restrict '6000,0,Space Game,'
+echo "== Reference host: APPWATCH every 2 s, game.exe denied, Control Panel windows closed;"
+echo "   after 5 s minimise everything, after 7 s end the program showing \"Notes - Notepad\""
+wine "$build/bin/RefHost.exe" --timer 250 --period 2000 --run 10000 --log 'C:\demo\host.log' \
+    --start 4 --start 3,1 --list '3=game.exe' --start 5,32 \
+    --restrict '5000,2,,' --restrict '7000,0,Notes - Notepad,'
 echo "== Still running afterwards:"
-for exe in game.exe notepad.exe; do
-    if pgrep -f "$exe" >/dev/null; then echo "   $exe"; fi
+for exe in game.exe notepad.exe folder.exe; do
+    if pgrep -f "$exe" >/dev/null; then echo "   $exe"; else echo "   ($exe has ended)"; fi
 done
-echo "== The host's log file:"
-cat "$apps/host.log"
+echo "== The host's log file (the repeated detail lines about notepad.exe left out):"
+grep -v 'EXE=notepad.exe' "$apps/host.log"
