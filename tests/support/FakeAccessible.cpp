@@ -5,7 +5,14 @@
 namespace {
 
 BSTR Text(const std::wstring& text) {
-    return SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    return text.empty() ? nullptr : SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+}
+
+LRESULT CALLBACK FakeAccWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* root = reinterpret_cast<FakeAccessible*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (message == WM_GETOBJECT && static_cast<LONG>(lParam) == OBJID_WINDOW && root)
+        return LresultFromObject(IID_IAccessible, wParam, static_cast<IAccessible*>(root));
+    return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
 }  // namespace
@@ -52,10 +59,6 @@ STDMETHODIMP FakeAccessible::QueryInterface(REFIID iid, void** out) {
     return S_OK;
 }
 
-STDMETHODIMP_(ULONG) FakeAccessible::AddRef() {
-    return static_cast<ULONG>(++references_);
-}
-
 STDMETHODIMP_(ULONG) FakeAccessible::Release() {
     // The tree's own reference is never given back: one more release is a
     // fault in the code under test.
@@ -68,11 +71,6 @@ STDMETHODIMP FakeAccessible::get_accParent(IDispatch** parent) {
     *parent = parent_;
     if (!parent_) return S_FALSE;
     parent_->AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP FakeAccessible::get_accChildCount(long* count) {
-    *count = static_cast<long>(children_.size());
     return S_OK;
 }
 
@@ -89,14 +87,12 @@ STDMETHODIMP FakeAccessible::get_accChild(VARIANT child, IDispatch** object) {
 
 STDMETHODIMP FakeAccessible::get_accName(VARIANT child, BSTR* name) {
     const Texts* texts = Element(child);
-    *name = texts && !texts->name.empty() ? Text(texts->name) : nullptr;
-    return *name ? S_OK : S_FALSE;
+    return (*name = texts ? Text(texts->name) : nullptr) ? S_OK : S_FALSE;
 }
 
 STDMETHODIMP FakeAccessible::get_accValue(VARIANT child, BSTR* value) {
     const Texts* texts = Element(child);
-    *value = texts && !texts->value.empty() ? Text(texts->value) : nullptr;
-    return *value ? S_OK : S_FALSE;
+    return (*value = texts ? Text(texts->value) : nullptr) ? S_OK : S_FALSE;
 }
 
 STDMETHODIMP FakeAccessible::get_accRole(VARIANT child, VARIANT* role) {
@@ -107,7 +103,7 @@ STDMETHODIMP FakeAccessible::get_accRole(VARIANT child, VARIANT* role) {
         role->lVal = numericRole;
     } else {
         role->vt = VT_BSTR;
-        role->bstrVal = Text(texts->role);
+        role->bstrVal = SysAllocStringLen(texts->role.data(), static_cast<UINT>(texts->role.size()));
     }
     return S_OK;
 }
@@ -138,50 +134,6 @@ STDMETHODIMP FakeAccessible::Next(ULONG count, VARIANT* items, ULONG* fetched) {
     return given == count ? S_OK : S_FALSE;
 }
 
-STDMETHODIMP FakeAccessible::Reset() {
-    position_ = 0;
-    return S_OK;
-}
-
-// WindowFromAccessibleObject first asks for the window this way (an
-// internal direction, 10), then climbs the parents.
-STDMETHODIMP FakeAccessible::accNavigate(long direction, VARIANT, VARIANT*) {
-    return direction == 10 ? E_NOTIMPL : Unexpected("accNavigate");
-}
-
-STDMETHODIMP FakeAccessible::GetWindow(HWND* hwnd) {
-    *hwnd = window;
-    return S_OK;
-}
-
-// Nothing below has a place in reading a browser's address.
-STDMETHODIMP FakeAccessible::GetTypeInfoCount(UINT*) { return Unexpected("GetTypeInfoCount"); }
-STDMETHODIMP FakeAccessible::GetTypeInfo(UINT, LCID, ITypeInfo**) { return Unexpected("GetTypeInfo"); }
-STDMETHODIMP FakeAccessible::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) {
-    return Unexpected("GetIDsOfNames");
-}
-STDMETHODIMP FakeAccessible::Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) {
-    return Unexpected("Invoke");
-}
-STDMETHODIMP FakeAccessible::get_accDescription(VARIANT, BSTR*) { return Unexpected("get_accDescription"); }
-STDMETHODIMP FakeAccessible::get_accHelp(VARIANT, BSTR*) { return Unexpected("get_accHelp"); }
-STDMETHODIMP FakeAccessible::get_accHelpTopic(BSTR*, VARIANT, long*) { return Unexpected("get_accHelpTopic"); }
-STDMETHODIMP FakeAccessible::get_accKeyboardShortcut(VARIANT, BSTR*) {
-    return Unexpected("get_accKeyboardShortcut");
-}
-STDMETHODIMP FakeAccessible::get_accFocus(VARIANT*) { return Unexpected("get_accFocus"); }
-STDMETHODIMP FakeAccessible::get_accSelection(VARIANT*) { return Unexpected("get_accSelection"); }
-STDMETHODIMP FakeAccessible::get_accDefaultAction(VARIANT, BSTR*) { return Unexpected("get_accDefaultAction"); }
-STDMETHODIMP FakeAccessible::accSelect(long, VARIANT) { return Unexpected("accSelect"); }
-STDMETHODIMP FakeAccessible::accLocation(long*, long*, long*, long*, VARIANT) { return Unexpected("accLocation"); }
-STDMETHODIMP FakeAccessible::accHitTest(long, long, VARIANT*) { return Unexpected("accHitTest"); }
-STDMETHODIMP FakeAccessible::accDoDefaultAction(VARIANT) { return Unexpected("accDoDefaultAction"); }
-STDMETHODIMP FakeAccessible::put_accName(VARIANT, BSTR) { return Unexpected("put_accName"); }
-STDMETHODIMP FakeAccessible::put_accValue(VARIANT, BSTR) { return Unexpected("put_accValue"); }
-STDMETHODIMP FakeAccessible::Skip(ULONG) { return Unexpected("Skip"); }
-STDMETHODIMP FakeAccessible::Clone(IEnumVARIANT**) { return Unexpected("Clone"); }
-STDMETHODIMP FakeAccessible::ContextSensitiveHelp(BOOL) { return Unexpected("ContextSensitiveHelp"); }
-
 FakeAccessible* FakeTree::Add(std::wstring name, std::wstring role, LONG state, std::wstring value) {
     nodes_.push_back(std::make_unique<FakeAccessible>(std::move(name), std::move(role), state, std::move(value)));
     return nodes_.back().get();
@@ -194,31 +146,20 @@ std::wstring FakeTree::Leaks() const {
     return leaks;
 }
 
-FakeAccWindow::FakeAccWindow(const wchar_t* windowClass, FakeAccessible* root, const wchar_t* childClass) {
+UniqueWindow OpenFakeAccWindow(const wchar_t* windowClass, FakeAccessible* root, const wchar_t* childClass) {
     for (const wchar_t* name : {windowClass, childClass}) {
-        if (!name) continue;
         WNDCLASSW wc{};
-        wc.lpfnWndProc = &Proc;
+        wc.lpfnWndProc = &FakeAccWindowProc;
         wc.hInstance = GetModuleHandleW(nullptr);
         wc.lpszClassName = name;
-        RegisterClassW(&wc);  // fails harmlessly once registered
+        if (name) RegisterClassW(&wc);  // fails harmlessly once registered
     }
-    hwnd_ = CreateWindowExW(0, windowClass, L"fake browser", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20, 400, 300,
-                            nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(root));
-    if (root) root->window = hwnd_;
+    UniqueWindow window(CreateWindowExW(0, windowClass, L"fake browser", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20,
+                                        400, 300, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
+    SetWindowLongPtrW(window.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(root));
+    if (root) root->window = window.get();
     if (childClass)
-        CreateWindowExW(0, childClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, 100, 30, hwnd_, nullptr,
+        CreateWindowExW(0, childClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, 100, 30, window.get(), nullptr,
                         GetModuleHandleW(nullptr), nullptr);
-}
-
-FakeAccWindow::~FakeAccWindow() {
-    DestroyWindow(hwnd_);
-}
-
-LRESULT CALLBACK FakeAccWindow::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* root = reinterpret_cast<FakeAccessible*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (message == WM_GETOBJECT && static_cast<LONG>(lParam) == OBJID_WINDOW && root)
-        return LresultFromObject(IID_IAccessible, wParam, static_cast<IAccessible*>(root));
-    return DefWindowProcW(hwnd, message, wParam, lParam);
+    return window;
 }

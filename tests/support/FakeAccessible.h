@@ -4,6 +4,8 @@
 // a test can tell a leaked or doubly released reference.
 #pragma once
 
+#include "fw/UniqueHandle.h"
+
 #include <windows.h>
 
 #include <oleacc.h>
@@ -11,6 +13,10 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+// The methods no reader of a browser's address has a use for.
+#define FAKE_UNEXPECTED(method, ...) \
+    STDMETHODIMP method(__VA_ARGS__) override { return Unexpected(#method); }
 
 // One accessible object. Simple child elements are addressed by the
 // identifiers 1..n, like object children; roles are given as text because
@@ -34,45 +40,48 @@ public:
     // References beyond the one the tree holds.
     LONG Outstanding() const { return references_ - 1; }
 
-    // IUnknown
     STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
+    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++references_); }
     STDMETHODIMP_(ULONG) Release() override;
-    // IDispatch
-    STDMETHODIMP GetTypeInfoCount(UINT*) override;
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override;
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override;
-    STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override;
-    // IAccessible
     STDMETHODIMP get_accParent(IDispatch** parent) override;
-    STDMETHODIMP get_accChildCount(long* count) override;
+    STDMETHODIMP get_accChildCount(long* count) override {
+        *count = static_cast<long>(children_.size());
+        return S_OK;
+    }
     STDMETHODIMP get_accChild(VARIANT child, IDispatch** object) override;
     STDMETHODIMP get_accName(VARIANT child, BSTR* name) override;
     STDMETHODIMP get_accValue(VARIANT child, BSTR* value) override;
-    STDMETHODIMP get_accDescription(VARIANT, BSTR*) override;
     STDMETHODIMP get_accRole(VARIANT child, VARIANT* role) override;
     STDMETHODIMP get_accState(VARIANT child, VARIANT* state) override;
-    STDMETHODIMP get_accHelp(VARIANT, BSTR*) override;
-    STDMETHODIMP get_accHelpTopic(BSTR*, VARIANT, long*) override;
-    STDMETHODIMP get_accKeyboardShortcut(VARIANT, BSTR*) override;
-    STDMETHODIMP get_accFocus(VARIANT*) override;
-    STDMETHODIMP get_accSelection(VARIANT*) override;
-    STDMETHODIMP get_accDefaultAction(VARIANT, BSTR*) override;
-    STDMETHODIMP accSelect(long, VARIANT) override;
-    STDMETHODIMP accLocation(long*, long*, long*, long*, VARIANT) override;
-    STDMETHODIMP accNavigate(long, VARIANT, VARIANT*) override;
-    STDMETHODIMP accHitTest(long, long, VARIANT*) override;
-    STDMETHODIMP accDoDefaultAction(VARIANT) override;
-    STDMETHODIMP put_accName(VARIANT, BSTR) override;
-    STDMETHODIMP put_accValue(VARIANT, BSTR) override;
-    // IEnumVARIANT
+    // WindowFromAccessibleObject first asks for the window this way (an
+    // internal direction, 10), then climbs the parents.
+    STDMETHODIMP accNavigate(long direction, VARIANT, VARIANT*) override {
+        return direction == 10 ? E_NOTIMPL : Unexpected("accNavigate");
+    }
     STDMETHODIMP Next(ULONG count, VARIANT* items, ULONG* fetched) override;
-    STDMETHODIMP Skip(ULONG) override;
-    STDMETHODIMP Reset() override;
-    STDMETHODIMP Clone(IEnumVARIANT**) override;
-    // IOleWindow
-    STDMETHODIMP GetWindow(HWND* hwnd) override;
-    STDMETHODIMP ContextSensitiveHelp(BOOL) override;
+    STDMETHODIMP Reset() override { position_ = 0; return S_OK; }
+    STDMETHODIMP GetWindow(HWND* hwnd) override { *hwnd = window; return S_OK; }
+
+    FAKE_UNEXPECTED(GetTypeInfoCount, UINT*)
+    FAKE_UNEXPECTED(GetTypeInfo, UINT, LCID, ITypeInfo**)
+    FAKE_UNEXPECTED(GetIDsOfNames, REFIID, LPOLESTR*, UINT, LCID, DISPID*)
+    FAKE_UNEXPECTED(Invoke, DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*)
+    FAKE_UNEXPECTED(get_accDescription, VARIANT, BSTR*)
+    FAKE_UNEXPECTED(get_accHelp, VARIANT, BSTR*)
+    FAKE_UNEXPECTED(get_accHelpTopic, BSTR*, VARIANT, long*)
+    FAKE_UNEXPECTED(get_accKeyboardShortcut, VARIANT, BSTR*)
+    FAKE_UNEXPECTED(get_accFocus, VARIANT*)
+    FAKE_UNEXPECTED(get_accSelection, VARIANT*)
+    FAKE_UNEXPECTED(get_accDefaultAction, VARIANT, BSTR*)
+    FAKE_UNEXPECTED(accSelect, long, VARIANT)
+    FAKE_UNEXPECTED(accLocation, long*, long*, long*, long*, VARIANT)
+    FAKE_UNEXPECTED(accHitTest, long, long, VARIANT*)
+    FAKE_UNEXPECTED(accDoDefaultAction, VARIANT)
+    FAKE_UNEXPECTED(put_accName, VARIANT, BSTR)
+    FAKE_UNEXPECTED(put_accValue, VARIANT, BSTR)
+    FAKE_UNEXPECTED(Skip, ULONG)
+    FAKE_UNEXPECTED(Clone, IEnumVARIANT**)
+    FAKE_UNEXPECTED(ContextSensitiveHelp, BOOL)
 
 private:
     struct Texts {
@@ -94,6 +103,7 @@ private:
     size_t position_ = 0;
     LONG references_ = 1;
 };
+#undef FAKE_UNEXPECTED
 
 // Owns the nodes of one tree; the first node made is the root.
 class FakeTree {
@@ -111,15 +121,4 @@ private:
 // `root` for the window itself (OBJID_WINDOW); the root answers
 // IOleWindow with this window. `childClass`, when given, names the class
 // of a first child window.
-class FakeAccWindow {
-public:
-    FakeAccWindow(const wchar_t* windowClass, FakeAccessible* root, const wchar_t* childClass = nullptr);
-    ~FakeAccWindow();
-    FakeAccWindow(const FakeAccWindow&) = delete;
-    FakeAccWindow& operator=(const FakeAccWindow&) = delete;
-    HWND hwnd() const { return hwnd_; }
-
-private:
-    static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    HWND hwnd_ = nullptr;
-};
+UniqueWindow OpenFakeAccWindow(const wchar_t* windowClass, FakeAccessible* root, const wchar_t* childClass = nullptr);
