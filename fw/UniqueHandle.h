@@ -77,8 +77,15 @@ struct WindowTraits {
     static void Close(Type h) noexcept { DestroyWindow(h); }
 };
 
+struct HookTraits {
+    using Type = HHOOK;
+    static Type Invalid() noexcept { return nullptr; }
+    static void Close(Type h) noexcept { UnhookWindowsHookEx(h); }
+};
+
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;  // process, thread, event
 using UniqueFile = UniqueHandle<FileHandleTraits>;            // files, snapshots
 using UniqueRegKey = UniqueHandle<RegKeyTraits>;
 using UniqueLibrary = UniqueHandle<LibraryTraits>;
 using UniqueWindow = UniqueHandle<WindowTraits>;
+using UniqueHook = UniqueHandle<HookTraits>;
