@@ -7,6 +7,7 @@
 #include "module/ModuleState.h"
 
 #include <cwchar>
+#include <initializer_list>
 #include <utility>
 
 // One copy for every process that loads the module: a second host finds
@@ -100,6 +101,6 @@ void CRestrictAction::InstallHook() {
 }
 
 void CRestrictAction::UninstallHook() {
-    // Each owner unhooks as it goes; a failure leaves the word cleared anyway.
-    for (HHOOK* slot : {&g_hKeyboardHook, &g_hMouseHook}) UniqueHook hook(std::exchange(*slot, nullptr));
+    // A failure to unhook leaves the word cleared all the same.
+    for (HHOOK* slot : {&g_hKeyboardHook, &g_hMouseHook}) UniqueHook(std::exchange(*slot, nullptr)).reset();
 }

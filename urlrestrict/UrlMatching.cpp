@@ -9,6 +9,7 @@
 #include "urlrestrict/HttpClient.h"
 
 #include <algorithm>
+#include <iterator>
 
 const UrlListVariant kAddressBarVariant{0, nullptr, nullptr, true, false, false};
 const UrlListVariant kFirefoxVariant{0, nullptr, nullptr, false, false, false};
