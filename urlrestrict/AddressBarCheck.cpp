@@ -63,13 +63,13 @@ BOOL CRestrictAction::CheckInternetRestrictEditbox(HWND hwnd, CLIENT_APP_INFO* p
     // 0 means no Chrome found yet: asked again next time.
     if (m_ChromeVersion == 0) m_ChromeVersion = GetChromeVersion();
     if (m_ChromeVersion < kChromeOwnAddressVersion) {
-        Log(HostLog(), RA_LOG_TRACE, L"CRestrictAction::CheckInternetRestrictEditbox GetChromeVersion() m_ChromeVersion = [%d]",
-            m_ChromeVersion);
+        Log(HostLog(), RA_LOG_TRACE,
+            L"CRestrictAction::CheckInternetRestrictEditbox GetChromeVersion() m_ChromeVersion = [%d]", m_ChromeVersion);
     } else if (windowClass == kChromeFrameClass) {
         wchar_t buffer[kAddressBufferChars] = {};
         if (GetChromeURL(hwnd, buffer, HostLog()) > 0) {
-            Log(HostLog(), RA_LOG_TRACE, L"CRestrictAction::CheckInternetRestrictEditbox GetChromeURL() return szEdit = [%s]",
-                buffer);
+            Log(HostLog(), RA_LOG_TRACE,
+                L"CRestrictAction::CheckInternetRestrictEditbox GetChromeURL() return szEdit = [%s]", buffer);
             return JudgeAddress(buffer, nMode, bKill, pInfo, hClose, hwnd);
         }
         Log(HostLog(), RA_LOG_TRACE, L"CRestrictAction::CheckInternetRestrictEditbox GetChromeURL() return lenth = 0");
