@@ -23,6 +23,7 @@
 #include <vector>
 
 class ReportList;
+struct UrlListVariant;
 using SweepRecord = std::unique_ptr<CLIENT_APP_INFO>;
 
 // What the host asked for with Restrict.
@@ -74,6 +75,16 @@ public:
     BOOL CheckIELock(CLIENT_APP_INFO* pInfo, HWND hwnd);
     BOOL CheckInternetUrlRestrict(CLIENT_APP_INFO* pInfo, HWND hwnd);
     BOOL IsExemptApplication(const CLIENT_APP_INFO* pInfo, BOOL bExplorerExempt) const;
+
+    // ---- Browser checks (urlrestrict/) ---------------------------------------
+    // nMode is MODE_IELOCK (does the window show a web address at all) or
+    // MODE_URLRESTRICT (judge the address and enforce). hClose receives
+    // WM_CLOSE when bKill is 0; bKill 1 ends the browser's process.
+    BOOL CheckInternetRestrictEditbox(HWND hwnd, CLIENT_APP_INFO* pInfo, int nMode, HWND hClose, BOOL bKill);
+    BOOL CheckEdgeAddress(int nMode, BOOL bKill, CLIENT_APP_INFO* pInfo, HWND hClose, HWND hwnd);
+    // `hwnd` is the window whose child showed `pszText`; the host is asked
+    // about it.
+    BOOL JudgeAddress(const wchar_t* pszText, int nMode, BOOL bKill, CLIENT_APP_INFO* pInfo, HWND hClose, HWND hwnd);
 
     // ---- Configuration and hooks --------------------------------------------
     BOOL LoadRestrictConfig();
@@ -131,4 +142,13 @@ private:
     void SweepWindow(HWND hwnd, HWND foreground, const HostRequest* host, bool reportDue, ReportList& report);
     bool ApplyModes(HWND hwnd, SweepRecord& record, const std::wstring& caption, bool reportDue, ReportList& report);
     void ApplyHostAction(HWND hwnd, const CLIENT_APP_INFO& info, const HostRequest& host);
+
+    // URL steps (urlrestrict/). `address` is lower case.
+    BOOL CheckFirefoxAddress(int nMode, BOOL bKill, CLIENT_APP_INFO* pInfo, HWND hClose, HWND hwnd);
+    bool IsWebAddress(const std::wstring& text) const;
+    BOOL RestrictAddress(const std::wstring& address, int nMode, const UrlListVariant& variant, BOOL bKill,
+                         const CLIENT_APP_INFO* pInfo, HWND hClose, HWND hwnd);
+    bool UrlListForbids(const std::wstring& address, const UrlListVariant& variant) const;
+    BOOL EnforceUrlRestriction(const UrlListVariant& variant, BOOL bKill, const CLIENT_APP_INFO* pInfo, HWND hClose,
+                               HWND hwnd);
 };

@@ -1,7 +1,106 @@
+#include "control/InputHooks.h"
+
+#include "browsers/IEReader.h"
 #include "control/CRestrictAction.h"
+#include "control/HostLog.h"
+#include "fw/UniqueHandle.h"
+#include "module/ModuleState.h"
 
-// The low-level input hooks come with the address-bar check; until then
-// MODE_URLRESTRICT installs nothing.
-void CRestrictAction::InstallHook() {}
+#include <cwchar>
+#include <initializer_list>
+#include <utility>
 
-void CRestrictAction::UninstallHook() {}
+// One copy for every process that loads the module: a second host finds
+// the hooks installed and installs none of its own.
+#ifdef _MSC_VER
+#pragma data_seg("UrlRestr")
+#define URLRESTR_SHARED
+#else
+// no_reorder keeps the words in the order of the layout.
+#define URLRESTR_SHARED __attribute__((section("UrlRestr"), shared, no_reorder))
+#endif
+HHOOK g_hKeyboardHook URLRESTR_SHARED = nullptr;
+HHOOK g_hMouseHook URLRESTR_SHARED = nullptr;
+BOOL g_bCheckUrl URLRESTR_SHARED = 1;
+#ifdef _MSC_VER
+#pragma data_seg()
+#pragma comment(linker, "/SECTION:UrlRestr,RWS")
+#endif
+
+namespace {
+
+const wchar_t* const kBrowserFrameClasses[] = {L"IEFrame", L"Chrome_WidgetWin_0", L"Chrome_WidgetWin_1",
+                                               L"MozillaWindowClass", L"MozillaUIWindowClass"};
+constexpr int kClassChars = 260;
+
+// Internet Explorer's address field when Internet Explorer is in front.
+HWND ForegroundIEAddressEdit() {
+    const HWND browser = IsBrowserForeground();
+    return browser ? FindIEAddressEdit(browser) : nullptr;
+}
+
+// The keyboard focus of `window`'s thread. The attachment that makes it
+// readable is undone at once: left in place it would tie this thread's input
+// state to the browser's for good.
+HWND FocusOfThreadOf(HWND window) {
+    const DWORD thread = GetWindowThreadProcessId(window, nullptr);
+    const DWORD self = GetCurrentThreadId();
+    const bool attached = thread != self && AttachThreadInput(thread, self, TRUE);
+    const HWND focus = GetFocus();
+    if (attached) AttachThreadInput(thread, self, FALSE);
+    return focus;
+}
+
+struct HookKind {
+    HHOOK* slot;
+    int id;
+    HOOKPROC proc;
+    const wchar_t* installLine;
+    const wchar_t* failureLine;
+};
+
+}  // namespace
+
+HWND IsBrowserForeground() {
+    const HWND foreground = GetForegroundWindow();
+    if (!foreground || foreground == GetDesktopWindow()) return nullptr;
+    wchar_t windowClass[kClassChars] = {};
+    GetClassNameW(foreground, windowClass, kClassChars);
+    for (const wchar_t* browser : kBrowserFrameClasses)
+        if (wcscmp(windowClass, browser) == 0) return foreground;
+    return nullptr;
+}
+
+LRESULT CALLBACK KeyboardHookProc(int nCode, WPARAM wParam, LPARAM lParam) {
+    if (nCode == HC_ACTION) {
+        const HWND edit = ForegroundIEAddressEdit();
+        if (edit && FocusOfThreadOf(edit) == edit)
+            g_bCheckUrl = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam)->vkCode == VK_RETURN;
+    }
+    return CallNextHookEx(g_hKeyboardHook, nCode, wParam, lParam);
+}
+
+LRESULT CALLBACK MouseHookProc(int nCode, WPARAM wParam, LPARAM lParam) {
+    if (nCode == HC_ACTION && ForegroundIEAddressEdit()) g_bCheckUrl = 1;
+    return CallNextHookEx(g_hMouseHook, nCode, wParam, lParam);
+}
+
+void CRestrictAction::InstallHook() {
+    const HookKind kinds[] = {
+        {&g_hKeyboardHook, WH_KEYBOARD_LL, &KeyboardHookProc, L"CRestrictAction::Install WH_KEYBOARD_LL",
+         L"CRestrictAction::InstallHook [Failed to create KeyBoardHooker]."},
+        {&g_hMouseHook, WH_MOUSE_LL, &MouseHookProc, L"CRestrictAction::Install WH_MOUSE_LL",
+         L"CRestrictAction::InstallHook [Failed to create MouseHooker]."},
+    };
+    for (const HookKind& kind : kinds) {
+        if (*kind.slot) continue;
+        Log(HostLog(), RA_LOG_TRACE, kind.installLine);
+        *kind.slot = SetWindowsHookExW(kind.id, kind.proc, g_hModuleInstance, 0);
+        if (!*kind.slot) Log(HostLog(), RA_LOG_ERROR, kind.failureLine);
+    }
+}
+
+void CRestrictAction::UninstallHook() {
+    // A failure to unhook leaves the word cleared all the same.
+    for (HHOOK* slot : {&g_hKeyboardHook, &g_hMouseHook}) UniqueHook(std::exchange(*slot, nullptr)).reset();
+}

@@ -83,9 +83,16 @@ struct LocalMemoryTraits {
     static void Close(Type h) noexcept { LocalFree(h); }
 };
 
+struct HookTraits {
+    using Type = HHOOK;
+    static Type Invalid() noexcept { return nullptr; }
+    static void Close(Type h) noexcept { UnhookWindowsHookEx(h); }
+};
+
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;  // process, thread, event
 using UniqueFile = UniqueHandle<FileHandleTraits>;            // files, snapshots
 using UniqueRegKey = UniqueHandle<RegKeyTraits>;
 using UniqueLibrary = UniqueHandle<LibraryTraits>;
 using UniqueWindow = UniqueHandle<WindowTraits>;
 using UniqueLocalMemory = UniqueHandle<LocalMemoryTraits>;  // ACLs, security descriptors
+using UniqueHook = UniqueHandle<HookTraits>;

@@ -35,7 +35,9 @@ extern "C" {
 #define MODE_IELOCK       1 /* pParam: list of records, szAppExeName = browser exe */
 #define MODE_URLRESTRICT  2 /* nParam: 0 allow list, else deny list;
                                pParam: list of records, szAppExeName and
-                               szAppExePath = address patterns;
+                               szAppExePath = address patterns, found in
+                               the address ignoring case; an empty pattern
+                               matches nothing;
                                nExtra: 0 ask the host (0x594) first */
 #define MODE_APPRESTRICT  3 /* nParam: 0 allow list, else deny list;
                                pParam: list of records (szAppExeName) */

@@ -53,6 +53,8 @@ TEST(Lifecycle, ModeChangesWriteTheirLinesAndIgnoreUnknownModes) {
     const std::vector<std::string> expected = {
         "CRestrictAction::StartRestrictAction [MODE_IELOCK].",
         "CRestrictAction::StartRestrictAction [MODE_URLRESTRICT].",
+        "CRestrictAction::Install WH_KEYBOARD_LL",
+        "CRestrictAction::Install WH_MOUSE_LL",
         "CRestrictAction::StartRestrictAction [MODE_APPRESTRICT].",
         "CRestrictAction::StartRestrictAction [MODE_APPWATCH].",
         "CRestrictAction::StartRestrictAction [MODE_CONTROLWATCH].",

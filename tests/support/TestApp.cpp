@@ -16,10 +16,13 @@ HWND FindProcessWindow(DWORD pid, const std::wstring& cls, const std::wstring& t
 
 }  // namespace
 
-TestApp::TestApp(const std::wstring& exeName, const std::wstring& windowClass, const std::vector<std::wstring>& titles) {
+TestApp::TestApp(const std::wstring& exeName, const std::wstring& windowClass, const std::vector<std::wstring>& titles,
+                 const std::wstring& editText) {
     path_ = ScratchFolder(L"apps") + exeName;
     CopyFileW((ProgramFolder() + L"TestWindow.exe").c_str(), path_.c_str(), FALSE);
-    std::wstring command = L"\"" + path_ + L"\" \"" + windowClass + L"\"";
+    std::wstring command = L"\"" + path_ + L"\"";
+    if (!editText.empty()) command += L" --edit \"" + editText + L"\"";
+    command += L" \"" + windowClass + L"\"";
     for (const auto& title : titles) command += L" \"" + title + L"\"";
     STARTUPINFOW si{};
     si.cb = sizeof(si);

@@ -10,8 +10,10 @@
 class TestApp {
 public:
     // Starts <scratch>\<exeName> opening a window of `windowClass` per title
-    // and waits (up to 60 s) until the first one is visible.
-    TestApp(const std::wstring& exeName, const std::wstring& windowClass, const std::vector<std::wstring>& titles);
+    // and waits (up to 60 s) until the first one is visible. A non-empty
+    // `editText` gives each window an "Edit" child holding it.
+    TestApp(const std::wstring& exeName, const std::wstring& windowClass, const std::vector<std::wstring>& titles,
+            const std::wstring& editText = L"");
     ~TestApp();
     TestApp(const TestApp&) = delete;
     TestApp& operator=(const TestApp&) = delete;

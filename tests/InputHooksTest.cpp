@@ -1,0 +1,152 @@
+// The low-level input hooks of MODE_URLRESTRICT through the host's path:
+// SendInput into an Internet Explorer-shaped window chain of this process
+// drives g_bCheckUrl, read from the module's shared section.
+#include "fw/UniqueHandle.h"
+#include "support/FakeBrowser.h"
+#include "support/SharedWords.h"
+#include "support/TestHost.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+constexpr DWORD kInputWaitMs = 10000;
+constexpr wchar_t kVersionKey[] = L"SOFTWARE\\Microsoft\\Internet Explorer\\Version Vector";
+const std::vector<const wchar_t*> kIE8Chain = {L"WorkerW", L"ReBarWindow32", L"Address Band Root", L"Edit"};
+
+// The installed Internet Explorer version, for one test. No Internet
+// Explorer is registered in the test prefix, so the value goes afterwards.
+class IEVersionValue {
+public:
+    explicit IEVersionValue(const wchar_t* text) {
+        RegCreateKeyExW(HKEY_LOCAL_MACHINE, kVersionKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key_.put(), nullptr);
+        RegSetValueExW(key_.get(), L"IE", 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+                       static_cast<DWORD>((lstrlenW(text) + 1) * sizeof(wchar_t)));
+    }
+    ~IEVersionValue() { RegDeleteValueW(key_.get(), L"IE"); }
+
+private:
+    UniqueRegKey key_;
+};
+
+void PressKey(WORD vk) {
+    INPUT input[2] = {};
+    input[0].type = INPUT_KEYBOARD;
+    input[0].ki.wVk = vk;
+    input[1] = input[0];
+    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, input, sizeof(INPUT));
+}
+
+void MoveMouse() {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = 1;
+    input.mi.dy = 1;
+    input.mi.dwFlags = MOUSEEVENTF_MOVE;
+    SendInput(1, &input, sizeof(INPUT));
+}
+
+// Presses "A" into the focused `edit` and waits until the letter arrived:
+// the hooks have seen the key by then.
+bool TypeLetter(TestHost& host, HWND edit) {
+    const int before = GetWindowTextLengthW(edit);
+    PressKey('A');
+    return host.WaitFor([&] { return GetWindowTextLengthW(edit) > before; }, kInputWaitMs);
+}
+
+int CountLines(const std::vector<std::string>& lines, const std::string& text) {
+    return static_cast<int>(std::count_if(lines.begin(), lines.end(), [&](const std::string& line) {
+        return line.find(text) != std::string::npos;
+    }));
+}
+
+}  // namespace
+
+TEST(InputHooks, SharedHooksInstalledOnceAndRemovedByStop) {
+    TestHost host;
+    ASSERT_TRUE(host.Loaded());
+    host.Initial(0, 100);
+    // The layout a second process maps: three shared words.
+    const IMAGE_SECTION_HEADER* section = LoadedUrlRestrSection();
+    ASSERT_NE(section, nullptr);
+    EXPECT_EQ(section->Misc.VirtualSize, 12u);
+    EXPECT_NE(section->Characteristics & IMAGE_SCN_MEM_SHARED, 0u);
+    UrlRestrWords* words = LoadedUrlRestrWords();
+
+    host.StartRestrict(MODE_URLRESTRICT);
+    host.StartRestrict(MODE_URLRESTRICT);
+    EXPECT_NE(words->keyboardHook, nullptr);
+    EXPECT_NE(words->mouseHook, nullptr);
+    const auto lines = host.LogLines();
+    EXPECT_EQ(CountLines(lines, "[TRACE] : CRestrictAction::Install WH_KEYBOARD_LL"), 1);
+    EXPECT_EQ(CountLines(lines, "[TRACE] : CRestrictAction::Install WH_MOUSE_LL"), 1);
+
+    host.StopRestrict(MODE_URLRESTRICT);
+    EXPECT_EQ(words->keyboardHook, nullptr);
+    EXPECT_EQ(words->mouseHook, nullptr);
+    host.StopRestrict(MODE_URLRESTRICT);
+    EXPECT_EQ(words->keyboardHook, nullptr);
+
+    host.StartRestrict(MODE_URLRESTRICT);
+    EXPECT_NE(words->keyboardHook, nullptr);
+    EXPECT_EQ(CountLines(host.LogLines(), "CRestrictAction::Install WH_MOUSE_LL"), 2);
+}
+
+// Typing in Internet Explorer's address field clears the flag; Enter there
+// and mouse activity set it again. Other browsers, other focus and other
+// layouts leave it as it is.
+TEST(InputHooks, TypingInIEAddressFieldClearsCheckFlagUntilEnterOrMouse) {
+    struct Row {
+        const char* label;
+        const wchar_t* version;
+        const wchar_t* frameClass;
+        std::vector<const wchar_t*> chain;
+        bool tracked;
+    };
+    const Row rows[] = {
+        {"IE 11", L"11.0000", L"IEFrame", kIE8Chain, true},
+        {"IE 8, version text without point", L"8", L"IEFrame", kIE8Chain, true},
+        {"IE 7 looks for another layout", L"7.0.5730.13", L"IEFrame", kIE8Chain, false},
+        {"version not a number", L"abc", L"IEFrame", kIE8Chain, false},
+        {"Chrome in front", L"11.0000", L"Chrome_WidgetWin_1", {L"Edit"}, false},
+        {"IE's layout in an unknown frame", L"11.0000", L"RaPlainFrame", kIE8Chain, false},
+        {"chain broken below WorkerW", L"11.0000", L"IEFrame", {L"WorkerW", L"Address Band Root", L"Edit"}, false},
+    };
+    TestHost host;
+    ASSERT_TRUE(host.Loaded());
+    host.Initial(0, 100);
+    UrlRestrWords* words = LoadedUrlRestrWords();
+    ASSERT_NE(words, nullptr);
+    // An empty deny list: the sweep judges nothing while the hooks run.
+    host.StartRestrict(MODE_URLRESTRICT, 1, nullptr);
+
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.label);
+        IEVersionValue version(row.version);
+        FakeBrowser browser(row.frameClass, L"Browser");
+        const HWND address = browser.AddChain(row.chain);
+        const HWND other = browser.AddChain({L"Edit"});
+        SetForegroundWindow(browser.hwnd());
+        words->checkUrl = TRUE;
+
+        SetFocus(address);
+        ASSERT_TRUE(TypeLetter(host, address));
+        EXPECT_EQ(words->checkUrl, row.tracked ? FALSE : TRUE);
+        if (!row.tracked) continue;
+
+        PressKey(VK_RETURN);
+        EXPECT_TRUE(host.WaitFor([&] { return words->checkUrl == TRUE; }, kInputWaitMs));
+        ASSERT_TRUE(TypeLetter(host, address));
+        EXPECT_EQ(words->checkUrl, FALSE);
+        MoveMouse();
+        EXPECT_TRUE(host.WaitFor([&] { return words->checkUrl == TRUE; }, kInputWaitMs));
+
+        SetFocus(other);
+        ASSERT_TRUE(TypeLetter(host, other));
+        EXPECT_EQ(words->checkUrl, TRUE) << "typing elsewhere in Internet Explorer";
+    }
+    words->checkUrl = TRUE;
+}

@@ -1,0 +1,47 @@
+#include "support/FakeBrowser.h"
+
+namespace {
+
+HWND CreateOf(const wchar_t* windowClass, const wchar_t* text, HWND parent) {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW info{};
+    info.cbSize = sizeof(info);
+    // A system class ("Edit") must not be shadowed by one of this process.
+    if (!GetClassInfoExW(instance, windowClass, &info)) {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = DefWindowProcW;
+        wc.hInstance = instance;
+        wc.lpszClassName = windowClass;
+        RegisterClassW(&wc);
+    }
+    const DWORD style = parent ? WS_CHILD | WS_VISIBLE : WS_OVERLAPPEDWINDOW | WS_VISIBLE;
+    return CreateWindowExW(0, windowClass, text, style, 20, 20, 300, 150, parent, nullptr, instance, nullptr);
+}
+
+}  // namespace
+
+FakeBrowser::FakeBrowser(const wchar_t* frameClass, const wchar_t* title) {
+    frame_ = CreateOf(frameClass, title, nullptr);
+    if (!frame_) return;
+    SetWindowLongPtrW(frame_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    previous_ = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(frame_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RecordingProc)));
+}
+
+FakeBrowser::~FakeBrowser() {
+    if (frame_) DestroyWindow(frame_);
+}
+
+HWND FakeBrowser::AddChain(const std::vector<const wchar_t*>& classes, const wchar_t* text) {
+    HWND parent = frame_;
+    size_t left = classes.size();
+    for (const wchar_t* windowClass : classes) parent = CreateOf(windowClass, --left ? L"" : text, parent);
+    return parent;
+}
+
+LRESULT CALLBACK FakeBrowser::RecordingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<FakeBrowser*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (message != WM_CLOSE) return CallWindowProcW(self->previous_, hwnd, message, wParam, lParam);
+    self->closed_ = true;
+    return 0;
+}
