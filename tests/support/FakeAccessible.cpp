@@ -1,4 +1,5 @@
 #include "support/FakeAccessible.h"
+#include "support/FakeBrowser.h"
 
 #include <gtest/gtest.h>
 
@@ -147,19 +148,10 @@ std::wstring FakeTree::Leaks() const {
 }
 
 UniqueWindow OpenFakeAccWindow(const wchar_t* windowClass, FakeAccessible* root, const wchar_t* childClass) {
-    for (const wchar_t* name : {windowClass, childClass}) {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = &FakeAccWindowProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = name;
-        if (name) RegisterClassW(&wc);  // fails harmlessly once registered
-    }
-    UniqueWindow window(CreateWindowExW(0, windowClass, L"fake browser", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20,
-                                        400, 300, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
+    UniqueWindow window(CreatePlainWindow(windowClass, L"fake browser", nullptr));
     SetWindowLongPtrW(window.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(root));
+    SetWindowLongPtrW(window.get(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FakeAccWindowProc));
     if (root) root->window = window.get();
-    if (childClass)
-        CreateWindowExW(0, childClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, 100, 30, window.get(), nullptr,
-                        GetModuleHandleW(nullptr), nullptr);
+    if (childClass) CreatePlainWindow(childClass, L"", window.get());
     return window;
 }

@@ -1,8 +1,6 @@
 #include "support/FakeBrowser.h"
 
-namespace {
-
-HWND CreateOf(const wchar_t* windowClass, const wchar_t* text, HWND parent) {
+HWND CreatePlainWindow(const wchar_t* windowClass, const wchar_t* text, HWND parent) {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     WNDCLASSEXW info{};
     info.cbSize = sizeof(info);
@@ -18,10 +16,8 @@ HWND CreateOf(const wchar_t* windowClass, const wchar_t* text, HWND parent) {
     return CreateWindowExW(0, windowClass, text, style, 20, 20, 300, 150, parent, nullptr, instance, nullptr);
 }
 
-}  // namespace
-
 FakeBrowser::FakeBrowser(const wchar_t* frameClass, const wchar_t* title) {
-    frame_ = CreateOf(frameClass, title, nullptr);
+    frame_ = CreatePlainWindow(frameClass, title, nullptr);
     if (!frame_) return;
     SetWindowLongPtrW(frame_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     previous_ = reinterpret_cast<WNDPROC>(
@@ -35,7 +31,7 @@ FakeBrowser::~FakeBrowser() {
 HWND FakeBrowser::AddChain(const std::vector<const wchar_t*>& classes, const wchar_t* text) {
     HWND parent = frame_;
     size_t left = classes.size();
-    for (const wchar_t* windowClass : classes) parent = CreateOf(windowClass, --left ? L"" : text, parent);
+    for (const wchar_t* windowClass : classes) parent = CreatePlainWindow(windowClass, --left ? L"" : text, parent);
     return parent;
 }
 

@@ -10,6 +10,12 @@
 
 #include <vector>
 
+// A window of `windowClass` with the default window procedure; the class is
+// registered on first use unless the system has it ("Edit"). Every fake
+// window of the tests is made here and subclassed afterwards, so that fakes
+// of different kinds may share a class name in one process.
+HWND CreatePlainWindow(const wchar_t* windowClass, const wchar_t* text, HWND parent);
+
 class FakeBrowser {
 public:
     FakeBrowser(const wchar_t* frameClass, const wchar_t* title = L"Fake browser");
