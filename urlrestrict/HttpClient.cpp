@@ -22,15 +22,25 @@ const wchar_t* const kHeaders[] = {
     L"Accept-Encoding: deflate",
 };
 
-// Each network wait of a request. Set on the request handle: Wine ignores
-// these options on the session and connection handles, and a server that
-// accepts and never answers would otherwise hold the sweep for minutes.
+// Each network wait of a request (connect, send, each receive). Set on the
+// session, which Wine copies into the connect time-out of its requests (a
+// bounded connect is also the one that does not hang under emulation), and
+// on the request: Wine honours the receive time-out only there, and a
+// server that accepts and never answers would otherwise hold the sweep for
+// minutes.
 constexpr DWORD kWaitLimitMs = 5000;
 const DWORD kWaitOptions[] = {
     INTERNET_OPTION_CONNECT_TIMEOUT,
     INTERNET_OPTION_SEND_TIMEOUT,
     INTERNET_OPTION_RECEIVE_TIMEOUT,
 };
+
+void LimitWaits(HINTERNET handle) {
+    for (DWORD option : kWaitOptions) {
+        DWORD limit = kWaitLimitMs;
+        InternetSetOptionW(handle, option, &limit, sizeof(limit));
+    }
+}
 
 constexpr DWORD kPieceBytes = 4096;
 // A server sending without end stops being read here (4 MiB).
@@ -85,10 +95,7 @@ DWORD Exchange(HINTERNET session, const wchar_t* verb, const Target& target, con
                                                   nullptr, kRequestFlags | (target.secure ? kSecureRequestFlags : 0),
                                                   kContext));
     if (!request) return GetLastError();
-    for (DWORD option : kWaitOptions) {
-        DWORD limit = kWaitLimitMs;
-        InternetSetOptionW(request.get(), option, &limit, sizeof(limit));
-    }
+    LimitWaits(request.get());
     for (const wchar_t* header : kHeaders)
         if (!HttpAddRequestHeadersW(request.get(), header, static_cast<DWORD>(-1), HTTP_ADDREQ_FLAG_ADD_IF_NEW))
             return GetLastError();
@@ -100,7 +107,9 @@ DWORD Exchange(HINTERNET session, const wchar_t* verb, const Target& target, con
 }  // namespace
 
 CHttpClient::CHttpClient(const wchar_t* userAgent)
-    : m_session(InternetOpenW(userAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0)) {}
+    : m_session(InternetOpenW(userAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0)) {
+    LimitWaits(m_session.get());
+}
 
 CHttpClient::~CHttpClient() = default;
 
