@@ -1,7 +1,6 @@
-// The Firefox reader against a stand-in browser of this process: a window of
-// a Firefox class with an address field, and a DDE server "firefox" that
-// records every transaction. Both run on a thread of their own: the reader
-// blocks its caller while it talks DDE and types keys.
+// The Firefox reader against a stand-in browser process: a window of a
+// Firefox class with an address field, and a DDE server "firefox" that
+// records every transaction.
 #include "urlrestrict/FirefoxReader.h"
 
 #include "fw/Text.h"
@@ -9,11 +8,8 @@
 
 #include <gtest/gtest.h>
 
-#include <ddeml.h>
-
 #include <fstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -27,32 +23,38 @@ struct BrowserSetup {
     const wchar_t* address;   // text of the address field
 };
 
-class FakeFirefox;
-// DDE callbacks carry no context; one fake runs at a time.
-FakeFirefox* g_fake = nullptr;
-
-std::wstring DdeText(DWORD instance, HSZ hsz) {
-    wchar_t text[64] = {};
-    DdeQueryStringW(instance, hsz, text, 64, CP_WINUNICODE);
-    return text;
+std::wstring Hex(const std::string& bytes) {
+    static const wchar_t digits[] = L"0123456789abcdef";
+    std::wstring hex;
+    for (unsigned char c : bytes) hex += {digits[c >> 4], digits[c & 15]};
+    return hex;
 }
 
-// The stand-in browser. Focus starts on the frame; Ctrl+L moves it to the
-// address field and selects it, as the browser does, so that Ctrl+C copies
-// only after Ctrl+L.
+// The stand-in browser process (TestFirefox.exe), ended with the object.
 class FakeFirefox {
 public:
-    explicit FakeFirefox(BrowserSetup setup) : setup_(std::move(setup)) {
-        g_fake = this;
-        ready_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-        thread_ = std::thread([this] { Run(); });
-        WaitForSingleObject(ready_, 30000);
+    explicit FakeFirefox(const BrowserSetup& setup) : callsFile_(ScratchFolder(L"firefox") + L"calls.txt") {
+        DeleteFileW(callsFile_.c_str());
+        const wchar_t* const servers[] = {L"none", L"answers", L"silent"};
+        const std::wstring exe = ProgramFolder() + L"TestFirefox.exe";
+        std::wstring command = L"\"" + exe + L"\" " + setup.windowClass + L" " +
+                               servers[static_cast<int>(setup.server)] + L" \"" + setup.address + L"\" x" +
+                               Hex(setup.reply) + L" \"" + callsFile_ + L"\"";
+        STARTUPINFOW si{};
+        si.cb = sizeof(si);
+        PROCESS_INFORMATION pi{};
+        if (!CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return;
+        CloseHandle(pi.hThread);
+        process_ = pi.hProcess;
+        for (int i = 0; i < 300 && !frame_; ++i) {
+            const HWND hwnd = FindWindowW(setup.windowClass, L"Fake Firefox");
+            DWORD pid = 0;
+            GetWindowThreadProcessId(hwnd, &pid);
+            if (hwnd && pid == pi.dwProcessId) frame_ = hwnd;
+            else Sleep(100);
+        }
     }
-    ~FakeFirefox() {
-        Stop();
-        CloseHandle(ready_);
-        g_fake = nullptr;
-    }
+    ~FakeFirefox() { Stop(); }
     FakeFirefox(const FakeFirefox&) = delete;
     FakeFirefox& operator=(const FakeFirefox&) = delete;
 
@@ -60,83 +62,26 @@ public:
     bool MadeForeground() const {
         SetForegroundWindow(frame_);
         for (int i = 0; i < 100 && GetForegroundWindow() != frame_; ++i) Sleep(20);
-        return GetForegroundWindow() == frame_;
+        return frame_ && GetForegroundWindow() == frame_;
     }
-    // Closes the browser and gives the transactions its server saw, in order.
+    // Ends the browser and gives the transactions its server saw, in order.
     std::vector<std::wstring> Stop() {
-        if (thread_.joinable()) {
-            PostThreadMessageW(threadId_, WM_QUIT, 0, 0);
-            thread_.join();
+        if (process_) {
+            TerminateProcess(process_, 0);
+            WaitForSingleObject(process_, 5000);
+            CloseHandle(process_);
+            process_ = nullptr;
         }
-        return calls_;
+        std::vector<std::wstring> calls;
+        std::ifstream file(Narrow(callsFile_));
+        for (std::string line; std::getline(file, line);) calls.emplace_back(line.begin(), line.end());
+        return calls;
     }
 
 private:
-    static HDDEDATA CALLBACK Callback(UINT type, UINT format, HCONV, HSZ hsz1, HSZ hsz2, HDDEDATA, ULONG_PTR,
-                                      ULONG_PTR) {
-        return g_fake->Serve(type, format, hsz1, hsz2);
-    }
-
-    HDDEDATA Serve(UINT type, UINT format, HSZ hsz1, HSZ hsz2) {
-        switch (type) {
-        case XTYP_CONNECT:
-            calls_.push_back(L"connect " + DdeText(instance_, hsz1) + L"/" + DdeText(instance_, hsz2));
-            return reinterpret_cast<HDDEDATA>(TRUE);
-        case XTYP_REQUEST:
-            calls_.push_back(L"request " + DdeText(instance_, hsz2) + L" " + std::to_wstring(format));
-            if (setup_.server == Server::kSilent) return CBR_BLOCK;
-            return DdeCreateDataHandle(instance_, reinterpret_cast<BYTE*>(&setup_.reply[0]),
-                                       static_cast<DWORD>(setup_.reply.size()), 0, hsz2, format, 0);
-        case XTYP_DISCONNECT: calls_.push_back(L"disconnect"); return nullptr;
-        case XTYP_CONNECT_CONFIRM: return nullptr;
-        default: calls_.push_back(L"unexpected " + std::to_wstring(type)); return nullptr;
-        }
-    }
-
-    void Run() {
-        threadId_ = GetCurrentThreadId();
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = DefWindowProcW;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = setup_.windowClass;
-        RegisterClassW(&wc);  // fails harmlessly once registered
-        frame_ = CreateWindowExW(0, setup_.windowClass, L"Fake Firefox", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 30, 30,
-                                 400, 200, nullptr, nullptr, wc.hInstance, nullptr);
-        const HWND field = CreateWindowExW(0, L"EDIT", setup_.address, WS_CHILD | WS_VISIBLE, 0, 0, 300, 20, frame_,
-                                           nullptr, wc.hInstance, nullptr);
-        HSZ service = nullptr;
-        if (setup_.server != Server::kNone) {
-            DdeInitializeW(&instance_, Callback, APPCLASS_STANDARD | CBF_SKIP_REGISTRATIONS | CBF_SKIP_UNREGISTRATIONS,
-                           0);
-            service = DdeCreateStringHandleW(instance_, L"firefox", CP_WINUNICODE);
-            DdeNameService(instance_, service, nullptr, DNS_REGISTER);
-        }
-        SetEvent(ready_);
-        MSG msg;
-        while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-            if (msg.message == WM_KEYDOWN && msg.wParam == 'L' && GetKeyState(VK_CONTROL) < 0) {
-                SetFocus(field);
-                SendMessageW(field, EM_SETSEL, 0, -1);
-                continue;
-            }
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        if (instance_) {
-            DdeNameService(instance_, service, nullptr, DNS_UNREGISTER);
-            DdeFreeStringHandle(instance_, service);
-            DdeUninitialize(instance_);
-        }
-        DestroyWindow(frame_);
-    }
-
-    BrowserSetup setup_;
-    HANDLE ready_ = nullptr;
-    std::thread thread_;
-    DWORD threadId_ = 0;
-    DWORD instance_ = 0;
+    std::wstring callsFile_;
+    HANDLE process_ = nullptr;
     HWND frame_ = nullptr;
-    std::vector<std::wstring> calls_;
 };
 
 // A host log object writing into a fresh scratch file.
