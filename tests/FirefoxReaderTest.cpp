@@ -117,15 +117,6 @@ private:
 
 bool Maximised(HWND hwnd) { return IsZoomed(hwnd) && (GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST); }
 
-// Puts a format the reader must not take for text on the clipboard.
-void PutNonText(HWND owner) {
-    OpenClipboard(owner);
-    EmptyClipboard();
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, 4);
-    SetClipboardData(RegisterClipboardFormatW(L"RaTestNotText"), memory);
-    CloseClipboard();
-}
-
 const std::wstring kConnect = L"connect WWW_GetWindowInfo/firefox";
 const std::wstring kRequest = L"request URL 1";
 const std::string kAnsweredLog = "CQvUrlLaunchControl::GetLocalURLFirefox,[URL: ";
@@ -180,7 +171,6 @@ TEST(FirefoxReader, FallsBackOnTheKeyboardOnlyWhenTheBrowserGivesNoData) {
         const wchar_t* windowClass;
         Server server;
         const wchar_t* field;
-        bool nonTextOnClipboard;
         std::wstring address;
         bool typed;
         std::vector<std::wstring> calls;
@@ -188,19 +178,18 @@ TEST(FirefoxReader, FallsBackOnTheKeyboardOnlyWhenTheBrowserGivesNoData) {
     };
     const std::vector<Row> rows = {
         {"request times out: address field copied, last character dropped", L"MozillaWindowClass", Server::kSilent,
-         L"http://fallback.test/page", false, L"http://fallback.test/pag", true, {kConnect, kRequest}, {}},
-        {"request times out, nothing copied, clipboard holds no text", L"MozillaWindowClass", Server::kSilent, L"",
-         true, L"", true, {kConnect, kRequest}, {}},
-        {"no DDE server: no conversation", L"MozillaWindowClass", Server::kNone, L"http://fallback.test/page", false,
-         L"", false, {}, {"CQvUrlLaunchControl::GetLocalURLFirefox DdeUninitialize() strURL[]."}},
+         L"http://fallback.test/page", L"http://fallback.test/pag", true, {kConnect, kRequest, L"disconnect"}, {}},
+        {"request times out, nothing copied: no text", L"MozillaWindowClass", Server::kSilent, L"", L"", true,
+         {kConnect, kRequest, L"disconnect"}, {}},
+        {"no DDE server: no conversation", L"MozillaWindowClass", Server::kNone, L"http://fallback.test/page", L"",
+         false, {}, {"CQvUrlLaunchControl::GetLocalURLFirefox DdeUninitialize() strURL[]."}},
         {"not a Firefox window: no DDE at all", L"RaTestOtherBrowser", Server::kAnswers, L"http://fallback.test/page",
-         false, L"", false, {}, {}},
+         L"", false, {}, {}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.label);
         FakeFirefox firefox({row.windowClass, row.server, "\"http://x/\",\"T\"", row.field});
         ASSERT_TRUE(firefox.MadeForeground());
-        if (row.nonTextOnClipboard) PutNonText(firefox.Frame());
         ScratchLog log;
 
         const DWORD start = GetTickCount();
