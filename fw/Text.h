@@ -16,6 +16,8 @@ bool EndsWith(const std::wstring& text, const std::wstring& suffix);
 // ANSI code page conversions; characters that do not convert become '?'.
 std::wstring FromAnsi(const char* text);
 std::string ToAnsi(const std::wstring& text);
+// Invalid UTF-8 sequences become U+FFFD.
+std::wstring FromUtf8(const std::string& text);
 
 // Copies into a fixed field of `size` units: zero-filled, at most size - 1
 // characters, always terminated.

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <windows.h>
+#include <ddeml.h>
+#include <wininet.h>
 
 #include <utility>
 
@@ -89,6 +91,38 @@ struct HookTraits {
     static void Close(Type h) noexcept { UnhookWindowsHookEx(h); }
 };
 
+struct InternetTraits {
+    using Type = HINTERNET;
+    static Type Invalid() noexcept { return nullptr; }
+    static void Close(Type h) noexcept { InternetCloseHandle(h); }
+};
+
+// A DDE instance identifier; ending it also ends its conversations.
+struct DdeInstanceTraits {
+    using Type = DWORD;
+    static Type Invalid() noexcept { return 0; }
+    static void Close(Type id) noexcept { DdeUninitialize(id); }
+};
+
+struct DdeConversationTraits {
+    using Type = HCONV;
+    static Type Invalid() noexcept { return nullptr; }
+    static void Close(Type h) noexcept { DdeDisconnect(h); }
+};
+
+struct DdeDataTraits {
+    using Type = HDDEDATA;
+    static Type Invalid() noexcept { return nullptr; }
+    static void Close(Type h) noexcept { DdeFreeDataHandle(h); }
+};
+
+// Holds a lock taken by GlobalLock on a memory handle the caller does not own.
+struct GlobalLockTraits {
+    using Type = HGLOBAL;
+    static Type Invalid() noexcept { return nullptr; }
+    static void Close(Type h) noexcept { GlobalUnlock(h); }
+};
+
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;  // process, thread, event
 using UniqueFile = UniqueHandle<FileHandleTraits>;            // files, snapshots
 using UniqueRegKey = UniqueHandle<RegKeyTraits>;
@@ -96,3 +130,27 @@ using UniqueLibrary = UniqueHandle<LibraryTraits>;
 using UniqueWindow = UniqueHandle<WindowTraits>;
 using UniqueLocalMemory = UniqueHandle<LocalMemoryTraits>;  // ACLs, security descriptors
 using UniqueHook = UniqueHandle<HookTraits>;
+using UniqueInternet = UniqueHandle<InternetTraits>;
+using UniqueDdeInstance = UniqueHandle<DdeInstanceTraits>;
+using UniqueDdeConversation = UniqueHandle<DdeConversationTraits>;
+using UniqueDdeData = UniqueHandle<DdeDataTraits>;
+using UniqueGlobalLock = UniqueHandle<GlobalLockTraits>;
+
+// A DDE string handle: freeing it needs the instance that made it, so this
+// owner keeps the instance identifier beside the handle. The instance must
+// outlive it.
+class UniqueDdeString {
+public:
+    UniqueDdeString(DWORD instance, HSZ hsz) noexcept : instance_(instance), hsz_(hsz) {}
+    UniqueDdeString(const UniqueDdeString&) = delete;
+    UniqueDdeString& operator=(const UniqueDdeString&) = delete;
+    ~UniqueDdeString() {
+        if (hsz_) DdeFreeStringHandle(instance_, hsz_);
+    }
+
+    HSZ get() const noexcept { return hsz_; }
+
+private:
+    DWORD instance_;
+    HSZ hsz_;
+};

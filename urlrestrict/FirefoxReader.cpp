@@ -1,6 +1,124 @@
 #include "urlrestrict/FirefoxReader.h"
 
-// The DDE conversation with Firefox comes with the browser readers.
-std::wstring GetLocalURLFirefox(CHostLog*) {
-    return {};
+#include "control/HostLog.h"
+#include "fw/Clipboard.h"
+#include "fw/Text.h"
+#include "fw/UniqueHandle.h"
+
+#include <algorithm>
+
+namespace {
+
+const wchar_t* const kFirefoxClasses[] = {L"MozillaWindowClass", L"MozillaUIWindowClass"};
+
+constexpr DWORD kClientFlags = CBF_FAIL_ADVISES | CBF_FAIL_POKES | CBF_SKIP_REGISTRATIONS | CBF_SKIP_UNREGISTRATIONS;
+constexpr DWORD kRequestTimeoutMs = 5000;
+constexpr DWORD kReplyBytes = 260;
+// Time for the browser to handle the keys before the clipboard is read.
+constexpr DWORD kCopyWaitMs = 100;
+
+enum class DdeOutcome { kNoConversation, kNoData, kAnswered };
+
+// A pure client: every transaction offered to it is refused.
+HDDEDATA CALLBACK IgnoreTransaction(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) {
+    return nullptr;
+}
+
+bool IsFirefoxWindow(HWND hwnd) {
+    const std::wstring windowClass = WindowClass(hwnd);
+    return std::any_of(std::begin(kFirefoxClasses), std::end(kFirefoxClasses),
+                       [&](const wchar_t* name) { return windowClass == name; });
+}
+
+// The reply is a quoted list, quoted address first: "http://x/","Title","".
+// The address lies between the opening quote and the quote before the
+// first comma.
+std::wstring AddressOfReply(const std::wstring& reply) {
+    const size_t comma = reply.find(L',');
+    if (comma == std::wstring::npos || comma < 2) return {};
+    return reply.substr(1, comma - 2);
+}
+
+UniqueDdeConversation Connect(DWORD instance) {
+    const UniqueDdeString service(instance, DdeCreateStringHandleW(instance, L"firefox", 0));
+    const UniqueDdeString topic(instance, DdeCreateStringHandleW(instance, L"WWW_GetWindowInfo", 0));
+    return UniqueDdeConversation(DdeConnect(instance, service.get(), topic.get(), nullptr));
+}
+
+// The reply as ANSI text of at most kReplyBytes, ending at its first NUL.
+std::wstring ReadReply(HDDEDATA data) {
+    char reply[kReplyBytes + 1] = {};
+    DdeGetData(data, reinterpret_cast<BYTE*>(reply), kReplyBytes, 0);
+    return FromAnsi(reply);
+}
+
+DdeOutcome AskFirefox(CHostLog* log, std::wstring& address) {
+    UniqueDdeInstance instance;
+    if (DdeInitializeW(instance.put(), IgnoreTransaction, kClientFlags, 0) != DMLERR_NO_ERROR) {
+        Log(log, RA_LOG_SYSTEM, L"CQvUrlLaunchControl::GetLocalURLFirefox [DMLERR_NO_ERROR] strURL[%s].", L"");
+        return DdeOutcome::kNoConversation;
+    }
+    const UniqueDdeConversation conversation = Connect(instance.get());
+    if (!conversation) {
+        Log(log, RA_LOG_SYSTEM, L"CQvUrlLaunchControl::GetLocalURLFirefox DdeUninitialize() strURL[%s].", L"");
+        return DdeOutcome::kNoConversation;
+    }
+    // The ANSI entry point: the item is named in the ANSI code page, which
+    // the wide one does not do for CP_WINANSI everywhere (Wine reads the
+    // wide text as bytes).
+    const UniqueDdeString item(instance.get(), DdeCreateStringHandleA(instance.get(), "URL", CP_WINANSI));
+    const UniqueDdeData data(DdeClientTransaction(nullptr, 0, conversation.get(), item.get(), CF_TEXT, XTYP_REQUEST,
+                                                  kRequestTimeoutMs, nullptr));
+    if (!data) return DdeOutcome::kNoData;
+    address = AddressOfReply(ReadReply(data.get()));
+    Log(log, RA_LOG_SYSTEM, L"CQvUrlLaunchControl::GetLocalURLFirefox,[URL: %s] .", address.c_str());
+    return DdeOutcome::kAnswered;
+}
+
+// One SendInput call: Ctrl down, key down, Ctrl up, key up.
+void SendCtrlChord(WORD key) {
+    const WORD keys[] = {VK_CONTROL, key, VK_CONTROL, key};
+    INPUT inputs[4] = {};
+    for (int i = 0; i < 4; ++i) {
+        inputs[i].type = INPUT_KEYBOARD;
+        inputs[i].ki.wVk = keys[i];
+        inputs[i].ki.dwFlags = i < 2 ? 0 : KEYEVENTF_KEYUP;
+    }
+    SendInput(4, inputs, sizeof(INPUT));
+}
+
+// Ctrl+L puts the focus in the address field, Ctrl+C copies it. The browser
+// stays maximised and topmost; the clipboard is left empty. The copied text
+// loses its last character.
+std::wstring CopyAddressBar(HWND browser) {
+    SetForegroundWindow(browser);
+    BringWindowToTop(browser);
+    SetActiveWindow(browser);
+    ShowWindow(browser, SW_MAXIMIZE);
+    SetWindowPos(browser, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+    SendCtrlChord('L');
+    SendCtrlChord('C');
+    Sleep(kCopyWaitMs);
+
+    std::wstring text;
+    const Clipboard clipboard;
+    if (!clipboard.IsOpen()) return text;
+    text = clipboard.UnicodeText();
+    clipboard.Empty();
+    if (!text.empty()) text.pop_back();
+    return text;
+}
+
+}  // namespace
+
+std::wstring GetLocalURLFirefox(CHostLog* log) {
+    const HWND foreground = GetForegroundWindow();
+    if (foreground == GetDesktopWindow() || !IsFirefoxWindow(foreground)) return {};
+    std::wstring address;
+    switch (AskFirefox(log, address)) {
+    case DdeOutcome::kNoConversation: return {};
+    case DdeOutcome::kAnswered: return address;
+    case DdeOutcome::kNoData: break;
+    }
+    return CopyAddressBar(foreground);
 }

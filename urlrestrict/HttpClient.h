@@ -1,8 +1,13 @@
 // A small synchronous HTTP client over WinINet, used to probe whether a
 // text is a web address.
+//
+// Bounds: it runs inside the sweep with the controller's lock held, so every
+// network wait of a request (connect, send, each receive) gives up after
+// 5 s with result kTimeout, and at most 4 MiB of body are read (the rest is
+// left unread; the result is still kDone).
 #pragma once
 
-#include <windows.h>
+#include "fw/UniqueHandle.h"
 
 #include <string>
 
@@ -22,4 +27,7 @@ public:
     int Get(const std::wstring& url, const char* body, std::string& response) {
         return Request(L"GET", url, body, response);
     }
+
+private:
+    UniqueInternet m_session;
 };
