@@ -74,11 +74,7 @@ ServerProcess* HttpClientTest::server_ = nullptr;
 
 }  // namespace
 
-// Not run here: under Wine with the 32-bit loader emulated by QEMU, this
-// exchange with the local stand-in server hangs in connect or crashes Wine's
-// socket layer before the client's own code is reached. Run it where 32-bit
-// programs run natively (Windows, or Wine on a kernel with 32-bit emulation).
-TEST_F(HttpClientTest, DISABLED_ReturnsTheBodyPieceByPieceInTheAnsiCodePage) {
+TEST_F(HttpClientTest, ReturnsTheBodyPieceByPieceInTheAnsiCodePage) {
     const std::string megabytes(3 << 20, 'm');
     struct Row {
         const wchar_t* object;
@@ -134,11 +130,7 @@ TEST_F(HttpClientTest, FailsWithoutTrafficUnlessHttpOrHttps) {
 }
 
 // A probe runs with the controller's lock held: no server may hold it long.
-// Not run here: under Wine with the 32-bit loader emulated by QEMU, this
-// exchange with the local stand-in server hangs in connect or crashes Wine's
-// socket layer before the client's own code is reached. Run it where 32-bit
-// programs run natively (Windows, or Wine on a kernel with 32-bit emulation).
-TEST_F(HttpClientTest, DISABLED_BoundsEveryWaitAndTheBodySize) {
+TEST_F(HttpClientTest, BoundsEveryWaitAndTheBodySize) {
     struct Row {
         const wchar_t* object;
         int result;
