@@ -31,3 +31,25 @@ for exe in game.exe notepad.exe folder.exe; do
 done
 echo "== The host's log file (the repeated detail lines about notepad.exe left out):"
 grep -v 'EXE=notepad.exe' "$apps/host.log"
+
+for exe in chrome.exe portal.exe news.exe; do cp "$build/bin/TestWindow.exe" "$apps/$exe"; done
+"$wine64" 'C:\demo\chrome.exe' --edit "http://games.example/play" Chrome_WidgetWin_1 "Games" &
+"$wine64" 'C:\demo\portal.exe' --edit "http://school.example/" Chrome_WidgetWin_1 "School portal" &
+sleep 3
+echo
+echo "== Reference host: URL deny list \"games.example\", asking the host first (it replies 0)"
+wine "$build/bin/RefHost.exe" --timer 250 --run 6000 --list '2=games.example|' --start 2,1,0 --confirm 0
+echo "== Still running afterwards:"
+for exe in chrome.exe portal.exe; do
+    if pgrep -f "$exe" >/dev/null; then echo "   $exe"; else echo "   ($exe has ended)"; fi
+done
+
+"$wine64" 'C:\demo\news.exe' RaNews "Daily news - Google Chrome" &
+sleep 3
+echo
+echo "== Reference host: no browsing at all (IE lock)"
+wine "$build/bin/RefHost.exe" --timer 250 --run 6000 --start 1
+echo "== Still running afterwards:"
+for exe in news.exe portal.exe; do
+    if pgrep -f "$exe" >/dev/null; then echo "   $exe"; else echo "   ($exe has ended)"; fi
+done
