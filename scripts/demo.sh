@@ -33,8 +33,8 @@ echo "== The host's log file (the repeated detail lines about notepad.exe left o
 grep -v 'EXE=notepad.exe' "$apps/host.log"
 
 for exe in chrome.exe portal.exe news.exe; do cp "$build/bin/TestWindow.exe" "$apps/$exe"; done
-"$wine64" 'C:\demo\chrome.exe' --edit "http://games.example/play" Chrome_WidgetWin_1 "Games" &
-"$wine64" 'C:\demo\portal.exe' --edit "http://school.example/" Chrome_WidgetWin_1 "School portal" &
+"$wine64" 'C:\demo\chrome.exe' --edit "http://www.games.example/play" Chrome_WidgetWin_1 "Games" &
+"$wine64" 'C:\demo\portal.exe' --edit "http://www.school.example/" Chrome_WidgetWin_1 "School portal" &
 sleep 3
 echo
 echo "== Reference host: URL deny list \"games.example\", asking the host first (it replies 0)"
