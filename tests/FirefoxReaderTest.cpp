@@ -4,6 +4,7 @@
 #include "urlrestrict/FirefoxReader.h"
 
 #include "fw/Text.h"
+#include "support/ChildProcess.h"
 #include "support/TestHost.h"
 
 #include <gtest/gtest.h>
@@ -40,17 +41,13 @@ public:
         std::wstring command = L"\"" + exe + L"\" " + setup.windowClass + L" " +
                                servers[static_cast<int>(setup.server)] + L" \"" + setup.address + L"\" x" +
                                Hex(setup.reply) + L" \"" + callsFile_ + L"\"";
-        STARTUPINFOW si{};
-        si.cb = sizeof(si);
-        PROCESS_INFORMATION pi{};
-        if (!CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return;
-        CloseHandle(pi.hThread);
-        process_ = pi.hProcess;
+        process_ = ChildProcess(exe, command);
+        if (!process_) return;
         for (int i = 0; i < 300 && !frame_; ++i) {
             const HWND hwnd = FindWindowW(setup.windowClass, L"Fake Firefox");
             DWORD pid = 0;
             GetWindowThreadProcessId(hwnd, &pid);
-            if (hwnd && pid == pi.dwProcessId) frame_ = hwnd;
+            if (hwnd && pid == process_.Pid()) frame_ = hwnd;
             else Sleep(100);
         }
     }
@@ -66,12 +63,7 @@ public:
     }
     // Ends the browser and gives the transactions its server saw, in order.
     std::vector<std::wstring> Stop() {
-        if (process_) {
-            TerminateProcess(process_, 0);
-            WaitForSingleObject(process_, 5000);
-            CloseHandle(process_);
-            process_ = nullptr;
-        }
+        process_.Stop();
         std::vector<std::wstring> calls;
         std::ifstream file(Narrow(callsFile_));
         for (std::string line; std::getline(file, line);) calls.emplace_back(line.begin(), line.end());
@@ -80,7 +72,7 @@ public:
 
 private:
     std::wstring callsFile_;
-    HANDLE process_ = nullptr;
+    ChildProcess process_;
     HWND frame_ = nullptr;
 };
 

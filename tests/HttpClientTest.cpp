@@ -3,6 +3,7 @@
 // silent server, an endless body.
 #include "urlrestrict/HttpClient.h"
 
+#include "support/ChildProcess.h"
 #include "support/TestHost.h"
 
 #include <gtest/gtest.h>
@@ -22,24 +23,12 @@ public:
         DeleteFileW(portFile.c_str());
         const std::wstring exe = ProgramFolder() + L"TestHttpServer.exe";
         std::wstring command = L"\"" + exe + L"\" \"" + portFile + L"\"";
-        STARTUPINFOW si{};
-        si.cb = sizeof(si);
-        PROCESS_INFORMATION pi{};
-        if (!CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
-                            &si, &pi))
-            return;
-        CloseHandle(pi.hThread);
-        process_ = pi.hProcess;
+        process_ = ChildProcess(exe, command, CREATE_NO_WINDOW);
+        if (!process_) return;
         for (int i = 0; i < 300 && port_.empty(); ++i) {
             std::ifstream(Narrow(portFile)) >> port_;
             if (port_.empty()) Sleep(100);
         }
-    }
-    ~ServerProcess() {
-        if (!process_) return;
-        TerminateProcess(process_, 0);
-        WaitForSingleObject(process_, 5000);
-        CloseHandle(process_);
     }
     ServerProcess(const ServerProcess&) = delete;
     ServerProcess& operator=(const ServerProcess&) = delete;
@@ -50,7 +39,7 @@ public:
     }
 
 private:
-    HANDLE process_ = nullptr;
+    ChildProcess process_;
     std::string port_;
 };
 

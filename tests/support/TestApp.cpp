@@ -24,29 +24,11 @@ TestApp::TestApp(const std::wstring& exeName, const std::wstring& windowClass, c
     if (!editText.empty()) command += L" --edit \"" + editText + L"\"";
     command += L" \"" + windowClass + L"\"";
     for (const auto& title : titles) command += L" \"" + title + L"\"";
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(path_.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return;
-    CloseHandle(pi.hThread);
-    process_ = pi.hProcess;
-    pid_ = pi.dwProcessId;
+    process_ = ChildProcess(path_, command);
+    if (!process_) return;
     // The window may appear after WaitForInputIdle returns: poll for it.
     for (int i = 0; i < 600 && !window_; ++i) {
-        window_ = FindProcessWindow(pid_, windowClass, titles.front());
+        window_ = FindProcessWindow(process_.Pid(), windowClass, titles.front());
         if (!window_) Sleep(100);
     }
-}
-
-TestApp::~TestApp() {
-    if (!process_) return;
-    if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
-        TerminateProcess(process_, 1);
-        WaitForSingleObject(process_, 5000);
-    }
-    CloseHandle(process_);
-}
-
-bool TestApp::Ended(DWORD ms) const {
-    return process_ && WaitForSingleObject(process_, ms) == WAIT_OBJECT_0;
 }

@@ -2,6 +2,8 @@
 // the executable name a test needs. Ended when the object goes.
 #pragma once
 
+#include "support/ChildProcess.h"
+
 #include <windows.h>
 
 #include <string>
@@ -14,20 +16,18 @@ public:
     // `editText` gives each window an "Edit" child holding it.
     TestApp(const std::wstring& exeName, const std::wstring& windowClass, const std::vector<std::wstring>& titles,
             const std::wstring& editText = L"");
-    ~TestApp();
     TestApp(const TestApp&) = delete;
     TestApp& operator=(const TestApp&) = delete;
 
     bool Started() const { return window_ != nullptr; }
     HWND Window() const { return window_; }
-    DWORD Pid() const { return pid_; }
+    DWORD Pid() const { return process_.Pid(); }
     const std::wstring& Path() const { return path_; }
     // Whether the process has ended within `ms`.
-    bool Ended(DWORD ms) const;
+    bool Ended(DWORD ms) const { return process_.Ended(ms); }
 
 private:
     std::wstring path_;
-    HANDLE process_ = nullptr;
-    DWORD pid_ = 0;
+    ChildProcess process_;
     HWND window_ = nullptr;
 };
