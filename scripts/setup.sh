@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Installs what building and testing need on Debian 12: the i686 mingw-w64
-# cross compiler, CMake, Ninja, GoogleTest sources, Python (test servers) and
-# Wine with its 32-bit half. Does nothing when everything is present already.
+# Installs what building and testing need on Debian 12: the i686 and x86_64
+# mingw-w64 cross compilers, CMake, Ninja, GoogleTest sources, OpenSSL (the
+# HTTPS test servers) and Wine with its 32-bit half. Does nothing when
+# everything is present already.
 set -euo pipefail
 
-packages=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 cmake ninja-build googletest python3 wine wine32:i386 wine64)
+packages=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 cmake ninja-build googletest openssl wine wine32:i386 wine64)
 
 # Some kernels run without 32-bit emulation (ia32_emulation off): then Wine's
 # 32-bit loader cannot start natively and runs under QEMU's user-mode i386
@@ -25,7 +26,7 @@ enable_i386_emulation() {
 have_all() {
     command -v i686-w64-mingw32-g++-posix >/dev/null && command -v x86_64-w64-mingw32-g++-posix >/dev/null &&
     command -v cmake >/dev/null && command -v ninja >/dev/null &&
-    command -v python3 >/dev/null && command -v wine >/dev/null &&
+    command -v openssl >/dev/null && command -v wine >/dev/null &&
     [ -d /usr/src/googletest/googletest ] &&
     dpkg -s wine32:i386 >/dev/null 2>&1 && runs_32bit
 }

@@ -1,6 +1,6 @@
 # Sourced: the environment every Wine run here uses. Headless, quiet, no
 # Mono/Gecko prompts, no proxy (Wine's WinINet honours it even for 127.0.0.1).
-export WINEDEBUG=-all
+export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree=;mshtml="
 unset http_proxy HTTP_PROXY https_proxy HTTPS_PROXY DISPLAY WAYLAND_DISPLAY
 # 64-bit Windows programs (wineboot, reg, the stand-in application) start

@@ -10,8 +10,13 @@ here=$(dirname "$0")
 WINEPREFIX=$("$here/wine-prefix.sh" "$1" "$2") || exit 1
 export WINEPREFIX
 shift 2
+# 64-bit programs start through the 64-bit loader: never emulated (see
+# wine-env.sh); PE machine 0x8664 stands at e_lfanew + 4.
+machine() { od -An -tx2 -j $(($(od -An -tu4 -j 60 -N 4 "$1") + 4)) -N 2 "$1" | tr -d ' '; }
+loader=wine
+[ "$(machine "$1")" = 8664 ] && loader=$wine64
 wineserver -p
-wine "$@"
+"$loader" "$@"
 rc=$?
 wineserver -k 2>/dev/null
 wineserver -w 2>/dev/null

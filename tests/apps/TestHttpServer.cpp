@@ -50,6 +50,7 @@ void Answer(SOCKET client, const std::string& path, const std::string& request) 
     else if (path == "/nul") Send(client, Reply("200 OK", std::string("abc\0def", 7)));
     else if (path == "/utf8") Send(client, Reply("200 OK", "caf\xC3\xA9 \xE6\x97\xA5"));
     else if (path == "/megabytes") Send(client, Reply("200 OK", std::string(3 << 20, 'm')));
+    else if (path == "/cut") Send(client, "HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\nonly this");
     else if (path == "/requests") {
         std::lock_guard<std::mutex> guard(g_lock);
         Send(client, Reply("200 OK", g_requestLines));

@@ -1,7 +1,5 @@
 #include "support/TestHost.h"
 
-#include <psapi.h>
-
 #include <fstream>
 #include <sstream>
 
@@ -22,36 +20,6 @@ std::vector<CLIENT_APP_INFO> CopyList(const RA_PTRLIST* list) {
 }
 
 }  // namespace
-
-std::string Narrow(const std::wstring& text) {
-    std::string out;
-    for (wchar_t c : text) out += c < 128 ? static_cast<char>(c) : '?';
-    return out;
-}
-
-std::wstring ProgramFolder() {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path);
-    return folder.substr(0, folder.find_last_of(L'\\') + 1);
-}
-
-std::wstring ImageFolder() {
-    wchar_t path[MAX_PATH] = {};
-    GetProcessImageFileNameW(GetCurrentProcess(), path, MAX_PATH);
-    std::wstring folder(path);
-    return folder.substr(0, folder.find_last_of(L'\\') + 1);
-}
-
-std::wstring ScratchFolder(const std::wstring& name) {
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
-    std::wstring folder = std::wstring(temp) + L"ratest\\";
-    CreateDirectoryW(folder.c_str(), nullptr);
-    folder += name + L"\\";
-    CreateDirectoryW(folder.c_str(), nullptr);
-    return folder;
-}
 
 TestHost::TestHost() {
     WNDCLASSW wc{};

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "RestrictAction.h"
+#include "support/TestFolders.h"
 #include "tools/refhost/HostList.h"
 
 #include <functional>
@@ -68,11 +69,3 @@ private:
     std::vector<Notification> received_;
 };
 
-// Folder of the running test program, with a trailing backslash.
-std::wstring ProgramFolder();
-// The same folder as the process enumeration names it. Under Wine the
-// enumeration may give the device form (\Device\HarddiskVolumeN\...).
-std::wstring ImageFolder();
-// A fresh scratch folder for one test, with a trailing backslash.
-std::wstring ScratchFolder(const std::wstring& name);
-std::string Narrow(const std::wstring& text);
