@@ -3,8 +3,7 @@
 // silent server, an endless body.
 #include "urlrestrict/HttpClient.h"
 
-#include "support/ChildProcess.h"
-#include "support/TestFolders.h"
+#include "support/WebServer.h"
 
 #include <wincrypt.h>
 
@@ -20,37 +19,10 @@ namespace {
 
 constexpr wchar_t kAgent[] = L"RaTest/1.0";
 
-// One server process for the whole suite; ended with the suite.
-class ServerProcess {
-public:
-    ServerProcess() {
-        const std::wstring portFile = ScratchFolder(L"http") + L"port.txt";
-        DeleteFileW(portFile.c_str());
-        const std::wstring exe = ProgramFolder() + L"TestHttpServer.exe";
-        std::wstring command = L"\"" + exe + L"\" \"" + portFile + L"\"";
-        process_ = ChildProcess(exe, command, CREATE_NO_WINDOW);
-        if (!process_) return;
-        for (int i = 0; i < 300 && port_.empty(); ++i) {
-            std::ifstream(Narrow(portFile)) >> port_;
-            if (port_.empty()) Sleep(100);
-        }
-    }
-    ServerProcess(const ServerProcess&) = delete;
-    ServerProcess& operator=(const ServerProcess&) = delete;
-
-    bool Listening() const { return !port_.empty(); }
-    std::wstring Url(const wchar_t* scheme, const wchar_t* object) const {
-        return std::wstring(scheme) + L"://127.0.0.1:" + std::wstring(port_.begin(), port_.end()) + object;
-    }
-
-private:
-    ChildProcess process_;
-    std::string port_;
-};
-
 class HttpClientTest : public testing::Test {
 protected:
-    static void SetUpTestSuite() { server_ = new ServerProcess(); }
+    // One server for the whole suite.
+    static void SetUpTestSuite() { server_ = new WebServer(); }
     static void TearDownTestSuite() {
         delete server_;
         server_ = nullptr;
@@ -58,13 +30,13 @@ protected:
     void SetUp() override { ASSERT_TRUE(server_->Listening()); }
 
     static std::wstring Url(const wchar_t* object, const wchar_t* scheme = L"http") {
-        return server_->Url(scheme, object);
+        return std::wstring(scheme) + L"://127.0.0.1:" + server_->Port() + object;
     }
 
-    static ServerProcess* server_;
+    static WebServer* server_;
 };
 
-ServerProcess* HttpClientTest::server_ = nullptr;
+WebServer* HttpClientTest::server_ = nullptr;
 
 struct CertStoreTraits {
     using Type = HCERTSTORE;
