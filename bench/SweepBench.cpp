@@ -8,8 +8,7 @@
 // WINDOWS are spread over PROCESSES copies of TestWindow.exe (next to this
 // program). Prints one line of figures.
 #include "RestrictAction.h"
-
-#include <psapi.h>
+#include "bench/BenchFigures.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -22,51 +21,6 @@ namespace {
 template <typename F>
 F Export(HMODULE dll, const char* name) {
     return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(dll, name)));
-}
-
-double Ms(LARGE_INTEGER a, LARGE_INTEGER b) {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return 1000.0 * static_cast<double>(b.QuadPart - a.QuadPart) / static_cast<double>(f.QuadPart);
-}
-
-template <typename F>
-double TimeMs(F&& f) {
-    LARGE_INTEGER a, b;
-    QueryPerformanceCounter(&a);
-    f();
-    QueryPerformanceCounter(&b);
-    return Ms(a, b);
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
-
-struct Usage {
-    ULONG_PTR handles;
-    SIZE_T privateBytes;
-};
-
-// Handle count where the system reports it; else the value of a fresh
-// handle, which grows only when handles leak (freed slots are reused).
-// Private bytes: committed private memory, from the address space itself.
-Usage Measure() {
-    Usage u{};
-    DWORD count = 0;
-    if (GetProcessHandleCount(GetCurrentProcess(), &count) && count) {
-        u.handles = count;
-    } else {
-        HANDLE probe = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-        u.handles = reinterpret_cast<ULONG_PTR>(probe) / 4;
-        CloseHandle(probe);
-    }
-    MEMORY_BASIC_INFORMATION info;
-    for (const char* p = nullptr; VirtualQuery(p, &info, sizeof(info)) == sizeof(info);
-         p = static_cast<const char*>(info.BaseAddress) + info.RegionSize)
-        if (info.State == MEM_COMMIT && info.Type == MEM_PRIVATE) u.privateBytes += info.RegionSize;
-    return u;
 }
 
 std::vector<HANDLE> StartApps(int processes, int windows) {
@@ -127,7 +81,7 @@ int wmain(int argc, wchar_t** argv) {
     const HWND front = FindWindowW(L"BenchWnd", nullptr);
     SetForegroundWindow(front);
     for (int i = 0; i < 100 && GetForegroundWindow() != front; ++i) Sleep(10);
-    auto tick = [&] { SendMessageW(controller, WM_TIMER, 100, 0); };
+    auto tick = [&] { Sweep(controller); };
     auto restrict = Export<PFN_RA_RESTRICT>(dll, "Restrict");
 
     // Ticks 1-10 of each 11 look at the foreground only; the 11th walks.
@@ -140,11 +94,8 @@ int wmain(int argc, wchar_t** argv) {
     for (int i = 0; i < sweeps; ++i) tick();
     const Usage after = Measure();
 
-    wprintf(L"processes %d windows %d: foreground sweep %.2f ms, full walk %.1f ms; after %d sweeps "
-            L"handles %lu -> %lu, private bytes %lu KiB -> %lu KiB\n",
-            processes, windows, Median(foreground), Median(walk), sweeps, static_cast<unsigned long>(before.handles),
-            static_cast<unsigned long>(after.handles),
-            static_cast<unsigned long>(before.privateBytes / 1024), static_cast<unsigned long>(after.privateBytes / 1024));
+    wprintf(L"processes %d windows %d: foreground sweep %.2f ms, full walk %.1f ms; after %d sweeps %ls\n", processes,
+            windows, Median(foreground), Median(walk), sweeps, UsageChange(before, after).c_str());
 
     Export<PFN_RA_STOP>(dll, "StopRestrict")(MODE_CONTROLWATCH);
     FreeLibrary(dll);

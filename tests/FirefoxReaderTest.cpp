@@ -4,7 +4,8 @@
 #include "urlrestrict/FirefoxReader.h"
 
 #include "fw/Text.h"
-#include "support/ChildProcess.h"
+#include "support/FakeBrowser.h"
+#include "support/FakeFirefox.h"
 #include "support/TestHost.h"
 
 #include <gtest/gtest.h>
@@ -14,67 +15,6 @@
 #include <vector>
 
 namespace {
-
-enum class Server { kNone, kAnswers, kSilent };
-
-struct BrowserSetup {
-    const wchar_t* windowClass;
-    Server server;
-    std::string reply;        // CF_TEXT bytes, given without terminator
-    const wchar_t* address;   // text of the address field
-};
-
-std::wstring Hex(const std::string& bytes) {
-    static const wchar_t digits[] = L"0123456789abcdef";
-    std::wstring hex;
-    for (unsigned char c : bytes) hex += {digits[c >> 4], digits[c & 15]};
-    return hex;
-}
-
-// The stand-in browser process (TestFirefox.exe), ended with the object.
-class FakeFirefox {
-public:
-    explicit FakeFirefox(const BrowserSetup& setup) : callsFile_(ScratchFolder(L"firefox") + L"calls.txt") {
-        DeleteFileW(callsFile_.c_str());
-        const wchar_t* const servers[] = {L"none", L"answers", L"silent"};
-        const std::wstring exe = ProgramFolder() + L"TestFirefox.exe";
-        std::wstring command = L"\"" + exe + L"\" " + setup.windowClass + L" " +
-                               servers[static_cast<int>(setup.server)] + L" \"" + setup.address + L"\" x" +
-                               Hex(setup.reply) + L" \"" + callsFile_ + L"\"";
-        process_ = ChildProcess(exe, command);
-        if (!process_) return;
-        for (int i = 0; i < 300 && !frame_; ++i) {
-            const HWND hwnd = FindWindowW(setup.windowClass, L"Fake Firefox");
-            DWORD pid = 0;
-            GetWindowThreadProcessId(hwnd, &pid);
-            if (hwnd && pid == process_.Pid()) frame_ = hwnd;
-            else Sleep(100);
-        }
-    }
-    ~FakeFirefox() { Stop(); }
-    FakeFirefox(const FakeFirefox&) = delete;
-    FakeFirefox& operator=(const FakeFirefox&) = delete;
-
-    HWND Frame() const { return frame_; }
-    bool MadeForeground() const {
-        SetForegroundWindow(frame_);
-        for (int i = 0; i < 100 && GetForegroundWindow() != frame_; ++i) Sleep(20);
-        return frame_ && GetForegroundWindow() == frame_;
-    }
-    // Ends the browser and gives the transactions its server saw, in order.
-    std::vector<std::wstring> Stop() {
-        process_.Stop();
-        std::vector<std::wstring> calls;
-        std::ifstream file(Narrow(callsFile_));
-        for (std::string line; std::getline(file, line);) calls.emplace_back(line.begin(), line.end());
-        return calls;
-    }
-
-private:
-    std::wstring callsFile_;
-    ChildProcess process_;
-    HWND frame_ = nullptr;
-};
 
 // A host log object writing into a fresh scratch file.
 class ScratchLog {
@@ -140,7 +80,7 @@ TEST(FirefoxReader, TakesTheQuotedAddressOutOfTheDdeReplyWithoutTyping) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.label);
         FakeFirefox firefox({row.windowClass, Server::kAnswers, row.reply, L"http://typed/"});
-        ASSERT_TRUE(firefox.MadeForeground());
+        ASSERT_TRUE(MadeForeground(firefox.Frame()));
         ScratchLog log;
 
         EXPECT_EQ(GetLocalURLFirefox(log.get()), row.address);
@@ -181,7 +121,7 @@ TEST(FirefoxReader, FallsBackOnTheKeyboardOnlyWhenTheBrowserGivesNoData) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.label);
         FakeFirefox firefox({row.windowClass, row.server, "\"http://x/\",\"T\"", row.field});
-        ASSERT_TRUE(firefox.MadeForeground());
+        ASSERT_TRUE(MadeForeground(firefox.Frame()));
         ScratchLog log;
 
         const DWORD start = GetTickCount();

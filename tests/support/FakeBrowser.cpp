@@ -16,6 +16,12 @@ HWND CreatePlainWindow(const wchar_t* windowClass, const wchar_t* text, HWND par
     return CreateWindowExW(0, windowClass, text, style, 20, 20, 300, 150, parent, nullptr, instance, nullptr);
 }
 
+bool MadeForeground(HWND window) {
+    SetForegroundWindow(window);
+    for (int i = 0; i < 100 && GetForegroundWindow() != window; ++i) Sleep(20);
+    return window && GetForegroundWindow() == window;
+}
+
 FakeBrowser::FakeBrowser(const wchar_t* frameClass, const wchar_t* title) {
     frame_ = CreatePlainWindow(frameClass, title, nullptr);
     if (!frame_) return;

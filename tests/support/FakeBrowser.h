@@ -16,6 +16,10 @@
 // of different kinds may share a class name in one process.
 HWND CreatePlainWindow(const wchar_t* windowClass, const wchar_t* text, HWND parent);
 
+// Puts `window` (of any process) in front; whether it is the foreground
+// window within 2 s.
+bool MadeForeground(HWND window);
+
 class FakeBrowser {
 public:
     FakeBrowser(const wchar_t* frameClass, const wchar_t* title = L"Fake browser");

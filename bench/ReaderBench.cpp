@@ -1,0 +1,207 @@
+// Reader benchmark, through the host path. A browser window of each kind the
+// sweep reads an address from is put in front in turn and swept READS times
+// while the deny list matches none of the addresses shown, so that every
+// sweep reads the address and leaves the window be. A reader that leaks
+// shows, over thousands of reads, as growth of the handle count or of
+// committed private memory.
+//
+//   ReaderBench.exe [READS]      READS sweeps per kind, 3000 by default
+//
+// Prints a line per kind: the median time of one sweep, and the handles and
+// private bytes before (after a warm-up) and after the reads; for the
+// accessible trees, which the fakes serve from this process, also what
+// fetching the tree as often costs without the module, to set against them.
+// The host's log is off: each of its lines opens, flushes and closes the
+// file, which would swamp the readers' own cost.
+//
+// Fails (exit 1) when one more sweep, with the address on the deny list,
+// does not make the module ask the host about that browser's window (the
+// figures would be of sweeps that read nothing), when the readers keep a
+// reference to an accessible tree, or when a fake saw a call no reader
+// should make.
+#include "bench/BenchFigures.h"
+#include "fw/Com.h"
+#include "support/FakeAccessible.h"
+#include "support/FakeBrowser.h"
+#include "support/FakeFirefox.h"
+#include "support/TestHost.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cwchar>
+
+namespace {
+
+constexpr DWORD kDenyList = 1;
+constexpr DWORD kAskHost = 0;
+constexpr int kDefaultReads = 3000;
+// Two full walks (every eleventh sweep walks all windows): what the readers
+// set up once is in place before the first figure.
+constexpr int kWarmUpSweeps = 22;
+
+// Chrome registered as its installer does: the sweep then reads Chrome's
+// own accessible tree. Undone at the end.
+class ChromeRegistered {
+public:
+    ChromeRegistered() {
+        static const wchar_t version[] = L"100.0.4896.75";
+        RegSetKeyValueW(HKEY_CURRENT_USER, kKey, L"Version", REG_SZ, version, sizeof(version));
+    }
+    ~ChromeRegistered() { RegDeleteKeyW(HKEY_CURRENT_USER, kKey); }
+    ChromeRegistered(const ChromeRegistered&) = delete;
+    ChromeRegistered& operator=(const ChromeRegistered&) = delete;
+
+private:
+    static constexpr wchar_t kKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Google Chrome";
+};
+
+struct TreeShape {
+    const wchar_t* frameClass;
+    const wchar_t* childClass;  // a child window the frame needs, or null
+    const wchar_t* fieldName;
+    const wchar_t* fieldRole;
+};
+
+const TreeShape kChromeShape = {L"Chrome_WidgetWin_1", nullptr, L"Address and search bar", L"editable text"};
+// Edge's content lives in a core window; its field is known by Japanese texts.
+const TreeShape kEdgeShape = {L"ApplicationFrameWindow", L"Windows.UI.Core.CoreWindow",
+                              L"検索または Web アドレスを入力", L"編集可能なテキスト"};
+
+// A window of this thread serving a browser's accessible tree: tabs, and a
+// tool bar with a button and the address field.
+class TreeBrowser {
+public:
+    TreeBrowser(const TreeShape& shape, const wchar_t* address) {
+        FakeAccessible* root = tree_.Add(L"Frame", L"window");
+        FakeAccessible* tabs = tree_.Add(L"Tabs", L"page tab list");
+        tabs->AddElement(L"Bench page", L"page tab");
+        FakeAccessible* toolbar = tree_.Add(L"Toolbar", L"tool bar");
+        toolbar->AddElement(L"Back", L"push button");
+        toolbar->AddObject(tree_.Add(shape.fieldName, shape.fieldRole, STATE_SYSTEM_FOCUSABLE, address));
+        root->AddObject(tabs);
+        root->AddObject(toolbar);
+        window_ = OpenFakeAccWindow(shape.frameClass, root, shape.childClass);
+    }
+
+    HWND Frame() const { return window_.get(); }
+    // Closes the window; names the nodes still referenced, empty when none.
+    std::wstring Close() {
+        window_.reset();
+        return tree_.Leaks();
+    }
+
+private:
+    FakeTree tree_;
+    UniqueWindow window_;
+};
+
+class Bench {
+public:
+    explicit Bench(int reads) : reads_(reads) {
+        list_.Add(L"www.never-shown.org");
+        host_.log.bEnabled = FALSE;
+        // The host takes every case: nothing of this process is closed or ended.
+        host_.confirmReply = 1;
+        // Only the benchmark's own ticks sweep.
+        host_.Initial(0, USER_TIMER_MAXIMUM);
+        host_.StartRestrict(MODE_URLRESTRICT, kDenyList, list_.get(), kAskHost);
+        controller_ = host_.ControllerWindow();
+    }
+
+    bool Ready() const { return host_.Loaded() && controller_; }
+    int Reads() const { return reads_; }
+
+    // Sweeps with `frame` in front, which shows `address`; prints the
+    // figures. False when the address was not read.
+    bool Run(const wchar_t* kind, HWND frame, const wchar_t* address) {
+        if (!MadeForeground(frame)) {
+            wprintf(L"%ls: the browser window did not come to the front\n", kind);
+            return false;
+        }
+        for (int i = 0; i < kWarmUpSweeps; ++i) Sweep(controller_);
+        std::vector<double> times;
+        times.reserve(reads_);  // allocated before the first figure
+        const Usage before = Measure();
+        for (int i = 0; i < reads_; ++i) times.push_back(TimeMs([&] { Sweep(controller_); }));
+        const Usage after = Measure();
+        const bool read = HostAskedAbout(frame, address);
+        wprintf(L"%ls: %d reads, %.3f ms per read-sweep (median); %ls; %ls\n", kind, reads_, Median(times),
+                UsageChange(before, after).c_str(), read ? L"address read" : L"ADDRESS NOT READ");
+        return read;
+    }
+
+private:
+    // One sweep more with `address` on the deny list: whether the module
+    // asked the host about `frame` or a window inside it.
+    bool HostAskedAbout(HWND frame, const wchar_t* address) {
+        host_.ClearReceived();
+        list_.Add(L"", address);
+        Sweep(controller_);
+        for (const Notification& n : host_.Received(WM_RA_URL_CONFIRM))
+            if (n.window == frame || IsChild(frame, n.window)) return true;
+        return false;
+    }
+
+    int reads_;
+    HostList list_;  // read by the module until the host stops the mode
+    TestHost host_;
+    HWND controller_ = nullptr;
+};
+
+// The same figures for fetching `frame`'s tree `times` times without the
+// module. The fake serves its tree from this process, so the platform's
+// marshalling of it, done in the browser's process in use, shows here too.
+std::wstring FetchedAlone(HWND frame, int times) {
+    const ComInit com;
+    const Usage before = Measure();
+    for (int i = 0; i < times; ++i) {
+        ComPtr<IAccessible> root;
+        AccessibleObjectFromWindow(frame, static_cast<DWORD>(OBJID_WINDOW), IID_IAccessible,
+                                   reinterpret_cast<void**>(root.put()));
+    }
+    return UsageChange(before, Measure());
+}
+
+bool ReadTree(Bench& bench, const wchar_t* kind, const TreeShape& shape, const wchar_t* address) {
+    TreeBrowser browser(shape, address);
+    const bool read = bench.Run(kind, browser.Frame(), address);
+    wprintf(L"  the tree fetched as often without the module: %ls\n",
+            FetchedAlone(browser.Frame(), bench.Reads()).c_str());
+    const std::wstring kept = browser.Close();
+    if (!kept.empty()) wprintf(L"%ls: references kept on the tree: %ls\n", kind, kept.c_str());
+    return read && kept.empty();
+}
+
+bool ReadEditChain(Bench& bench, const wchar_t* address) {
+    FakeBrowser ie(L"IEFrame", L"Bench page");
+    ie.AddChain({L"WorkerW", L"ReBarWindow32", L"Address Band Root", L"Edit"}, address);
+    return bench.Run(L"IE, Edit chain", ie.hwnd(), address);
+}
+
+// The address field is left empty: the address comes only through DDE.
+bool ReadFirefox(Bench& bench, const wchar_t* address) {
+    const FakeFirefox firefox(
+        {L"MozillaWindowClass", Server::kAnswers, "\"" + Narrow(address) + "\",\"Bench page\",\"\"", L""});
+    return bench.Run(L"Firefox, DDE", firefox.Frame(), address);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    const int reads = argc > 1 ? _wtoi(argv[1]) : kDefaultReads;
+    if (reads <= 0) {
+        fwprintf(stderr, L"usage: ReaderBench [READS]\n");
+        return 2;
+    }
+    const ChromeRegistered chrome;
+    Bench bench(reads);
+    if (!bench.Ready()) return 1;
+    bool real = ReadTree(bench, L"Chrome, accessible tree", kChromeShape, L"http://www.chrome-reads.com/");
+    real &= ReadTree(bench, L"Edge, accessible tree", kEdgeShape, L"http://www.edge-reads.com/");
+    real &= ReadEditChain(bench, L"http://www.ie-reads.com/");
+    real &= ReadFirefox(bench, L"http://www.firefox-reads.com/");
+    // A fake's complaints have been printed with the figures.
+    real &= !testing::UnitTest::GetInstance()->Failed();
+    return real ? 0 : 1;
+}

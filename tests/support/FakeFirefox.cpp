@@ -1,0 +1,41 @@
+#include "support/FakeFirefox.h"
+
+#include "support/TestHost.h"
+
+#include <fstream>
+
+namespace {
+
+std::wstring Hex(const std::string& bytes) {
+    static const wchar_t digits[] = L"0123456789abcdef";
+    std::wstring hex;
+    for (unsigned char c : bytes) hex += {digits[c >> 4], digits[c & 15]};
+    return hex;
+}
+
+}  // namespace
+
+FakeFirefox::FakeFirefox(const BrowserSetup& setup) : callsFile_(ScratchFolder(L"firefox") + L"calls.txt") {
+    DeleteFileW(callsFile_.c_str());
+    const wchar_t* const servers[] = {L"none", L"answers", L"silent"};
+    const std::wstring exe = ProgramFolder() + L"TestFirefox.exe";
+    std::wstring command = L"\"" + exe + L"\" " + setup.windowClass + L" " + servers[static_cast<int>(setup.server)] +
+                           L" \"" + setup.address + L"\" x" + Hex(setup.reply) + L" \"" + callsFile_ + L"\"";
+    process_ = ChildProcess(exe, command);
+    if (!process_) return;
+    for (int i = 0; i < 300 && !frame_; ++i) {
+        const HWND hwnd = FindWindowW(setup.windowClass, L"Fake Firefox");
+        DWORD pid = 0;
+        GetWindowThreadProcessId(hwnd, &pid);
+        if (hwnd && pid == process_.Pid()) frame_ = hwnd;
+        else Sleep(100);
+    }
+}
+
+std::vector<std::wstring> FakeFirefox::Stop() {
+    process_.Stop();
+    std::vector<std::wstring> calls;
+    std::ifstream file(Narrow(callsFile_));
+    for (std::string line; std::getline(file, line);) calls.emplace_back(line.begin(), line.end());
+    return calls;
+}
