@@ -11,9 +11,6 @@
 
 namespace {
 
-constexpr DWORD kSweepWaitMs = 30000;
-constexpr DWORD kTwoWalksMs = 2500;
-
 struct AppRow {
     const char* label;
     const wchar_t* exe;
