@@ -32,12 +32,10 @@ public:
                                                   (rva - section->VirtualAddress));
         return nullptr;
     }
-    const IMAGE_DATA_DIRECTORY& Directory(int index) const { return Nt()->OptionalHeader.DataDirectory[index]; }
-    const IMAGE_SECTION_HEADER* Section(const char* name) const {
-        auto section = IMAGE_FIRST_SECTION(Nt());
-        for (int i = 0; i < Nt()->FileHeader.NumberOfSections; ++i, ++section)
-            if (strncmp(reinterpret_cast<const char*>(section->Name), name, 8) == 0) return section;
-        return nullptr;
+    // The start of a data directory's table.
+    template <typename T>
+    const T* Table(int directory) const {
+        return At<T>(Nt()->OptionalHeader.DataDirectory[directory].VirtualAddress);
     }
 
 private:
@@ -52,8 +50,7 @@ const PeFile& Dll() {
 }  // namespace
 
 TEST(Abi, ExportsFiveUndecoratedNamesAtOrdinalsOneToFive) {
-    const auto& dir = Dll().Directory(IMAGE_DIRECTORY_ENTRY_EXPORT);
-    auto exports = Dll().At<IMAGE_EXPORT_DIRECTORY>(dir.VirtualAddress);
+    auto exports = Dll().Table<IMAGE_EXPORT_DIRECTORY>(IMAGE_DIRECTORY_ENTRY_EXPORT);
     ASSERT_NE(exports, nullptr);
     EXPECT_EQ(exports->Base, 1u);
     ASSERT_EQ(exports->NumberOfNames, 5u);
@@ -71,8 +68,7 @@ TEST(Abi, ImportsOnlySystemDlls) {
     const std::vector<std::string> system = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "psapi.dll",
                                              "winmm.dll", "shlwapi.dll", "ole32.dll", "oleaut32.dll",
                                              "oleacc.dll", "wininet.dll", "msvcrt.dll"};
-    const auto& dir = Dll().Directory(IMAGE_DIRECTORY_ENTRY_IMPORT);
-    auto import = Dll().At<IMAGE_IMPORT_DESCRIPTOR>(dir.VirtualAddress);
+    auto import = Dll().Table<IMAGE_IMPORT_DESCRIPTOR>(IMAGE_DIRECTORY_ENTRY_IMPORT);
     ASSERT_NE(import, nullptr);
     int count = 0;
     for (; import->Name; ++import, ++count) {

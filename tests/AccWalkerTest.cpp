@@ -17,36 +17,6 @@ protected:
     void TearDown() override { CoUninitialize(); }
 };
 
-// A browser-like frame:
-//   root (window of class "FakeBrowserFrame")
-//   1 "Toolbar"        object:  1 "Back" push button
-//   2 "Disabled pane"  object, unavailable:  1 "Hidden field" object
-//   3 "Content"        object enumerating its children as ids:
-//                        1 "検索または Web アドレスを入力" object, 編集可能なテキスト
-//                        2, 3 the frame and "Content" again: a cycle, endless unguarded
-//                        4 "After the cycle" simple element
-//   4 "Back"           simple element, push button
-struct BrowserTree {
-    BrowserTree() {
-        FakeAccessible* root = tree.Add(L"Frame", L"window");
-        FakeAccessible* toolbar = tree.Add(L"Toolbar", L"tool bar");
-        toolbar->AddElement(L"Back", L"push button");
-        root->AddObject(toolbar);
-        FakeAccessible* disabled = tree.Add(L"Disabled pane", L"pane", STATE_SYSTEM_UNAVAILABLE);
-        disabled->AddObject(tree.Add(L"Hidden field", L"editable text"));
-        root->AddObject(disabled);
-        FakeAccessible* content = tree.Add(L"Content", L"document");
-        content->enumeratesIds = true;
-        content->AddObject(tree.Add(L"検索または Web アドレスを入力", L"編集可能なテキスト"));
-        content->AddObject(root);
-        content->AddObject(content);
-        content->AddElement(L"After the cycle", L"text");
-        root->AddObject(content);
-        root->AddElement(L"Back", L"push button");
-    }
-    FakeTree tree;
-};
-
 // What a search found, as "<holder name>#<child id>", or "none".
 std::wstring Search(FakeAccessible* root, const wchar_t* name, const wchar_t* role = nullptr,
                     const wchar_t* className = nullptr) {
@@ -60,17 +30,21 @@ std::wstring Search(FakeAccessible* root, const wchar_t* name, const wchar_t* ro
 
 }  // namespace
 
-TEST_F(AccWalker, ReadersClearAndCutTextsAndJoinStateTexts) {
+TEST_F(AccWalker, ReadersClearAndCutTextsJoinStateTextsAndClimbToTheWindowClass) {
     FakeTree tree;
     const std::wstring longName(5000, L'n');
-    FakeAccessible* named = tree.Add(longName, L"text", STATE_SYSTEM_UNAVAILABLE | STATE_SYSTEM_FOCUSED);
-    FakeAccessible* unnamed = tree.Add(L"", L"text");
+    FakeAccessible* root = tree.Add(longName, L"window", STATE_SYSTEM_UNAVAILABLE | STATE_SYSTEM_FOCUSED);
+    FakeAccessible* field = tree.Add(L"", L"");
+    field->numericRole = ROLE_SYSTEM_TEXT;
+    root->AddObject(field);
+    const UniqueWindow window = OpenFakeAccWindow(L"FakeBrowserFrame", root);
+    FakeAccessible* orphan = tree.Add(L"Orphan", L"editable text");  // no parent, no window
     const UniqueVariant self(CHILDID_SELF);
     wchar_t name[kAccTextSize];
     std::wmemset(name, L'#', kAccTextSize);
-    EXPECT_EQ(GetAccName(named, self.get(), name), 259);
+    EXPECT_EQ(GetAccName(root, self.get(), name), 259);
     EXPECT_EQ(name, longName.substr(0, 259));
-    EXPECT_EQ(GetAccName(unnamed, self.get(), name), 0);
+    EXPECT_EQ(GetAccName(field, self.get(), name), 0);
     EXPECT_STREQ(name, L"");
 
     wchar_t unavailable[kAccTextSize], focused[kAccTextSize];
@@ -81,25 +55,14 @@ TEST_F(AccWalker, ReadersClearAndCutTextsAndJoinStateTexts) {
     for (const int size : {kAccTextSize, static_cast<int>(both.size())}) {
         const std::wstring want = both.substr(0, static_cast<size_t>(size) - 1);
         std::vector<wchar_t> state(static_cast<size_t>(size) + 1, L'#');
-        EXPECT_EQ(GetAccStateText(named, self.get(), state.data(), size), static_cast<int>(want.size()));
+        EXPECT_EQ(GetAccStateText(root, self.get(), state.data(), size), static_cast<int>(want.size()));
         EXPECT_EQ(std::wstring(state.data()), want) << "room for " << size;
         EXPECT_EQ(state[static_cast<size_t>(size)], L'#') << "wrote past room for " << size;
     }
-    EXPECT_EQ(tree.Leaks(), L"");
-}
 
-TEST_F(AccWalker, RoleTextIsThePlatformsForNumbersAndWindowClassClimbsToTheWindow) {
-    FakeTree tree;
-    FakeAccessible* field = tree.Add(L"Field", L"");
-    field->numericRole = ROLE_SYSTEM_TEXT;
-    FakeAccessible* root = tree.Add(L"Frame", L"window");
-    root->AddObject(field);
-    const UniqueWindow window = OpenFakeAccWindow(L"FakeBrowserFrame", root);
-    FakeAccessible* orphan = tree.Add(L"Orphan", L"editable text");  // no parent, no window
     wchar_t platform[kAccTextSize], role[kAccTextSize], windowClass[kAccTextSize] = {};
     GetRoleTextW(ROLE_SYSTEM_TEXT, platform, kAccTextSize);
-    EXPECT_EQ(GetAccRoleText(field, UniqueVariant(CHILDID_SELF).get(), role, kAccTextSize),
-              static_cast<int>(std::wcslen(platform)));
+    EXPECT_EQ(GetAccRoleText(field, self.get(), role, kAccTextSize), static_cast<int>(std::wcslen(platform)));
     EXPECT_STREQ(role, platform);
     EXPECT_EQ(GetAccWindowClass(field, windowClass, kAccTextSize), 1);
     EXPECT_STREQ(windowClass, L"FakeBrowserFrame");
@@ -108,9 +71,33 @@ TEST_F(AccWalker, RoleTextIsThePlatformsForNumbersAndWindowClassClimbsToTheWindo
     EXPECT_EQ(tree.Leaks(), L"");
 }
 
+// A browser-like frame:
+//   root (window of class "FakeBrowserFrame")
+//   1 "Toolbar"        object:  1 "Back" push button
+//   2 "Disabled pane"  object, unavailable:  1 "Hidden field" object
+//   3 "Content"        object enumerating its children as ids:
+//                        1 "検索または Web アドレスを入力" object, 編集可能なテキスト
+//                        2, 3 the frame and "Content" again: a cycle, endless unguarded
+//                        4 "After the cycle" simple element
+//   4 "Back"           simple element, push button
 TEST_F(AccWalker, FindsFirstAvailableMatchDepthFirstOnAllCriteria) {
-    BrowserTree browser;
-    const UniqueWindow window = OpenFakeAccWindow(L"FakeBrowserFrame", browser.tree.Root());
+    FakeTree tree;
+    FakeAccessible* root = tree.Add(L"Frame", L"window");
+    FakeAccessible* toolbar = tree.Add(L"Toolbar", L"tool bar");
+    toolbar->AddElement(L"Back", L"push button");
+    root->AddObject(toolbar);
+    FakeAccessible* disabled = tree.Add(L"Disabled pane", L"pane", STATE_SYSTEM_UNAVAILABLE);
+    disabled->AddObject(tree.Add(L"Hidden field", L"editable text"));
+    root->AddObject(disabled);
+    FakeAccessible* content = tree.Add(L"Content", L"document");
+    content->enumeratesIds = true;
+    content->AddObject(tree.Add(L"検索または Web アドレスを入力", L"編集可能なテキスト"));
+    content->AddObject(root);
+    content->AddObject(content);
+    content->AddElement(L"After the cycle", L"text");
+    root->AddObject(content);
+    root->AddElement(L"Back", L"push button");
+    const UniqueWindow window = OpenFakeAccWindow(L"FakeBrowserFrame", root);
     struct Row {
         const char* label;
         const wchar_t *name, *role, *className;
@@ -129,13 +116,13 @@ TEST_F(AccWalker, FindsFirstAvailableMatchDepthFirstOnAllCriteria) {
         {"inside an unavailable subtree", L"Hidden field", nullptr, nullptr, L"none"},
     };
     for (const auto& row : rows) {
-        EXPECT_EQ(Search(browser.tree.Root(), row.name, row.role, row.className), row.want) << row.label;
-        EXPECT_EQ(browser.tree.Leaks(), L"") << row.label;
+        EXPECT_EQ(Search(root, row.name, row.role, row.className), row.want) << row.label;
+        EXPECT_EQ(tree.Leaks(), L"") << row.label;
     }
-    browser.tree.Root()->hasEnumerator = false;
-    EXPECT_EQ(Search(browser.tree.Root(), L"Back"), L"none") << "a level without an enumerator ends the search";
+    root->hasEnumerator = false;
+    EXPECT_EQ(Search(root, L"Back"), L"none") << "a level without an enumerator ends the search";
     EXPECT_EQ(Search(nullptr, nullptr), L"none");
-    EXPECT_EQ(browser.tree.Leaks(), L"");
+    EXPECT_EQ(tree.Leaks(), L"");
 }
 
 // The search goes kAccMaxDepth levels below the object it starts from.

@@ -169,33 +169,28 @@ TEST(ConfigPathVariables, ExpandsWithOneSeparatorAndStopsAtUnknownVariables) {
     EXPECT_LE(ExpandPathVariables(L"%CFGTEST_LONG%\\A").size(), 262u);
 }
 
-TEST(ConfigIniFile, ReadsHexFromLowerCaseMarkAndLastEightDigitsClampsDecimalAndCutsLongValues) {
+// Counts in other forms are read through the lists' tests.
+TEST(ConfigIniFile, ReadsHexFromLowerCaseMarkAndLastEightDigitsClampsDecimalCutsValuesAndCreatesMissingFiles) {
     const std::wstring path = ScratchFolder(L"cfgini") + L"values.ini";
-    WriteBytes(path, Utf16(L"[S]\nCapital=0X10\nNine=0x123456789\nHuge=99999999999\nLong=" +
-                           std::wstring(300, L'v') + L"\n"));
+    const Bytes values = Utf16(L"[S]\nCapital=0X10\nNine=0x123456789\nHuge=99999999999\nLong=" +
+                               std::wstring(300, L'v') + L"\n");
+    WriteBytes(path, values);
     const CIniFile ini(path.c_str());
-    // Counts in other forms are read through the lists' tests.
     const std::pair<const wchar_t*, int> cases[] = {{L"Capital", 0}, {L"Nine", 0x23456789}, {L"Huge", INT_MAX}};
     for (const auto& row : cases) EXPECT_EQ(ini.ReadInt(L"S", row.first), row.second) << Narrow(row.first);
     EXPECT_EQ(ini.ReadString(L"S", L"Long"), std::wstring(260, L'v'));
-}
+    EXPECT_EQ(ReadBytes(path), values) << "an existing file is left as it is";
 
-TEST(ConfigIniFile, CreatesMissingFileAsUtf16MarkOnly) {
-    const std::wstring path = ScratchFolder(L"cfgcreate") + L"new.ini";
-    EXPECT_TRUE(CIniFile(path.c_str()).FileExists());
-    EXPECT_EQ(ReadBytes(path), Bytes("\xFF\xFE"));
-
-    WriteBytes(path, "[S]\nK=1\n");
-    EXPECT_EQ(CIniFile(path.c_str()).ReadInt(L"S", L"K"), 1);
-    EXPECT_EQ(ReadBytes(path), Bytes("[S]\nK=1\n")) << "an existing file is left as it is";
-
+    const std::wstring created = ScratchFolder(L"cfgini") + L"new.ini";
+    DeleteFileW(created.c_str());
+    EXPECT_TRUE(CIniFile(created.c_str()).FileExists());
+    EXPECT_EQ(ReadBytes(created), Bytes("\xFF\xFE"));
     const std::wstring beside = ProgramFolder() + L"cfgtest-relative.ini";
     DeleteFileW(beside.c_str());
     CIniFile relative(L"cfgtest-relative.ini");
     EXPECT_EQ(ReadBytes(beside), Bytes("\xFF\xFE")) << "a relative path is taken beside the program";
     DeleteFileW(beside.c_str());
-
-    EXPECT_FALSE(CIniFile((ScratchFolder(L"cfgcreate") + L"no\\such\\folder.ini").c_str()).FileExists());
+    EXPECT_FALSE(CIniFile((ScratchFolder(L"cfgini") + L"no\\such\\folder.ini").c_str()).FileExists());
 }
 
 TEST(ConfigEncoding, DetectsMarksUtf16AndUtf8ByContent) {

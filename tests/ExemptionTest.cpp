@@ -1,6 +1,7 @@
 // Which applications are never restricted, judged on records as the sweep
 // builds them.
 #include "control/CRestrictAction.h"
+#include "control/HostObjects.h"
 #include "fw/Text.h"
 #include "support/TestHost.h"
 
@@ -20,13 +21,10 @@ CLIENT_APP_INFO Record(const std::wstring& name, const std::wstring& path) {
 TEST(Exemption, SystemProgramsHostFoldersAndConfiguredLists) {
     const std::wstring tools = ScratchFolder(L"exempt-tools");  // exists
     const std::wstring folder = tools.substr(0, tools.size() - 1);
-    std::wstring hostFolder = L"C:\\Host\\Bin\\";
-    const std::wstring empty;
+    wchar_t hostFolder[] = L"C:\\Host\\Bin\\", empty[] = L"";
     void* context[RA_HOST_CONTEXT_SLOTS] = {};
-    for (int slot : {RA_SLOT_FOLDER_0, RA_SLOT_FOLDER_1, RA_SLOT_FOLDER_2, RA_SLOT_FOLDER_3, RA_SLOT_FOLDER_4,
-                     RA_SLOT_FOLDER_5, RA_SLOT_FOLDER_6})
-        context[slot] = const_cast<wchar_t*>(empty.c_str());  // empty texts name no folder
-    context[RA_SLOT_FOLDER_7] = &hostFolder[0];
+    for (int slot : kHostFolderSlots) context[slot] = empty;  // empty texts name no folder
+    context[RA_SLOT_FOLDER_7] = hostFolder;
 
     CRestrictAction c;
     c.m_pHostContext = context;

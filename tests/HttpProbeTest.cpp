@@ -3,6 +3,7 @@
 // more than 8 bytes; the host is asked (0x594) about addresses its deny list
 // holds, and takes the case, so nothing is closed.
 #include "support/FakeBrowser.h"
+#include "support/TestApp.h"
 #include "support/TestHost.h"
 #include "support/WebServer.h"
 
@@ -41,8 +42,8 @@ TEST(HttpProbe, AnAddressIsATextWhoseGetAnswersWithMoreThanEightBytes) {
             if (n.window == window) return true;
         return false;
     };
-    EXPECT_TRUE(host.WaitFor([&] { return asked(readers[0]); }, 30000));
-    host.Pump(2500);  // two more walks
+    EXPECT_TRUE(host.WaitFor([&] { return asked(readers[0]); }, kSweepWaitMs));
+    host.Pump(kTwoWalksMs);
     host.StopRestrict(MODE_URLRESTRICT);
     for (size_t i = 0; i < readers.size(); ++i) {
         EXPECT_EQ(asked(readers[i]), rows[i].address) << Narrow(rows[i].object);

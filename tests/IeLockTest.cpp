@@ -9,23 +9,15 @@
 
 #include <memory>
 
-namespace {
-
-constexpr DWORD kSweepWaitMs = 30000;
-constexpr DWORD kTwoWalksMs = 2500;
-
-struct AppRow {
-    const char* label;
-    const wchar_t* exe;
-    const wchar_t* windowClass;
-    const wchar_t* title;
-    const wchar_t* address;  // an "Edit" child's text, or empty
-    bool ended;
-};
-
-}  // namespace
-
 TEST(IeLock, EndsBrowsersAndClosesExplorerWindowsShowingAddresses) {
+    struct AppRow {
+        const char* label;
+        const wchar_t* exe;
+        const wchar_t* windowClass;
+        const wchar_t* title;
+        const wchar_t* address;  // an "Edit" child's text, or empty
+        bool ended;
+    };
     const AppRow apps[] = {
         {"Chrome title", L"viewer1.exe", L"RaPlain", L"News - Google Chrome", L"", true},
         {"title that is only the Edge suffix", L"viewer2.exe", L"RaPlain", L"Microsoft Edge", L"", true},

@@ -1,14 +1,12 @@
 // The low-level input hooks of MODE_URLRESTRICT through the host's path:
 // SendInput into an Internet Explorer-shaped window chain of this process
 // drives g_bCheckUrl, read from the module's shared section.
-#include "fw/UniqueHandle.h"
 #include "support/FakeBrowser.h"
+#include "support/ScratchLog.h"
 #include "support/SharedWords.h"
 #include "support/TestHost.h"
 
 #include <gtest/gtest.h>
-
-#include <algorithm>
 
 namespace {
 
@@ -18,87 +16,40 @@ const std::vector<const wchar_t*> kIE8Chain = {L"WorkerW", L"ReBarWindow32", L"A
 
 // The installed Internet Explorer version, for one test. No Internet
 // Explorer is registered in the test prefix, so the value goes afterwards.
-class IEVersionValue {
-public:
-    explicit IEVersionValue(const wchar_t* text) {
-        RegCreateKeyExW(HKEY_LOCAL_MACHINE, kVersionKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key_.put(), nullptr);
-        RegSetValueExW(key_.get(), L"IE", 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
-                       static_cast<DWORD>((lstrlenW(text) + 1) * sizeof(wchar_t)));
+struct IEVersionValue {
+    explicit IEVersionValue(const std::wstring& text) {
+        RegSetKeyValueW(HKEY_LOCAL_MACHINE, kVersionKey, L"IE", REG_SZ, text.c_str(),
+                        static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
     }
-    ~IEVersionValue() { RegDeleteValueW(key_.get(), L"IE"); }
-
-private:
-    UniqueRegKey key_;
+    ~IEVersionValue() { RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kVersionKey, L"IE"); }
 };
 
-void PressKey(WORD vk) {
+// A key pressed and let go, or (0) the mouse moved.
+void SendInputOf(WORD vk) {
     INPUT input[2] = {};
-    input[0].type = INPUT_KEYBOARD;
+    input[0].type = vk ? INPUT_KEYBOARD : INPUT_MOUSE;
     input[0].ki.wVk = vk;
+    if (!vk) input[0].mi = {1, 1, 0, MOUSEEVENTF_MOVE, 0, 0};
     input[1] = input[0];
     input[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, input, sizeof(INPUT));
-}
-
-void MoveMouse() {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = 1;
-    input.mi.dy = 1;
-    input.mi.dwFlags = MOUSEEVENTF_MOVE;
-    SendInput(1, &input, sizeof(INPUT));
+    SendInput(vk ? 2 : 1, input, sizeof(INPUT));
 }
 
 // Presses "A" into the focused `edit` and waits until the letter arrived:
 // the hooks have seen the key by then.
 bool TypeLetter(TestHost& host, HWND edit) {
     const int before = GetWindowTextLengthW(edit);
-    PressKey('A');
+    SendInputOf('A');
     return host.WaitFor([&] { return GetWindowTextLengthW(edit) > before; }, kInputWaitMs);
-}
-
-int CountLines(const std::vector<std::string>& lines, const std::string& text) {
-    return static_cast<int>(std::count_if(lines.begin(), lines.end(), [&](const std::string& line) {
-        return line.find(text) != std::string::npos;
-    }));
 }
 
 }  // namespace
 
-TEST(InputHooks, SharedHooksInstalledOnceAndRemovedByStop) {
-    TestHost host;
-    ASSERT_TRUE(host.Loaded());
-    host.Initial(0, 100);
-    // The layout a second process maps: three shared words.
-    const IMAGE_SECTION_HEADER* section = LoadedUrlRestrSection();
-    ASSERT_NE(section, nullptr);
-    EXPECT_EQ(section->Misc.VirtualSize, 12u);
-    EXPECT_NE(section->Characteristics & IMAGE_SCN_MEM_SHARED, 0u);
-    UrlRestrWords* words = LoadedUrlRestrWords();
-
-    host.StartRestrict(MODE_URLRESTRICT);
-    host.StartRestrict(MODE_URLRESTRICT);
-    EXPECT_NE(words->keyboardHook, nullptr);
-    EXPECT_NE(words->mouseHook, nullptr);
-    const auto lines = host.LogLines();
-    EXPECT_EQ(CountLines(lines, "[TRACE] : CRestrictAction::Install WH_KEYBOARD_LL"), 1);
-    EXPECT_EQ(CountLines(lines, "[TRACE] : CRestrictAction::Install WH_MOUSE_LL"), 1);
-
-    host.StopRestrict(MODE_URLRESTRICT);
-    EXPECT_EQ(words->keyboardHook, nullptr);
-    EXPECT_EQ(words->mouseHook, nullptr);
-    host.StopRestrict(MODE_URLRESTRICT);
-    EXPECT_EQ(words->keyboardHook, nullptr);
-
-    host.StartRestrict(MODE_URLRESTRICT);
-    EXPECT_NE(words->keyboardHook, nullptr);
-    EXPECT_EQ(CountLines(host.LogLines(), "CRestrictAction::Install WH_MOUSE_LL"), 2);
-}
-
-// Typing in Internet Explorer's address field clears the flag; Enter there
-// and mouse activity set it again. Other browsers, other focus and other
-// layouts leave it as it is.
-TEST(InputHooks, TypingInIEAddressFieldClearsCheckFlagUntilEnterOrMouse) {
+// The hooks are installed once however often the mode starts, and removed
+// by its stop. Typing in Internet Explorer's address field clears the flag;
+// Enter there and mouse activity set it again. Other browsers, other focus
+// and other layouts leave it as it is.
+TEST(InputHooks, SharedHooksTrackTypingInIEAddressFieldUntilStop) {
     struct Row {
         const char* label;
         const wchar_t* version;
@@ -118,10 +69,20 @@ TEST(InputHooks, TypingInIEAddressFieldClearsCheckFlagUntilEnterOrMouse) {
     TestHost host;
     ASSERT_TRUE(host.Loaded());
     host.Initial(0, 100);
+    // The layout a second process maps: three shared words.
+    const IMAGE_SECTION_HEADER* section = LoadedUrlRestrSection();
+    ASSERT_NE(section, nullptr);
+    EXPECT_EQ(section->Misc.VirtualSize, 12u);
+    EXPECT_NE(section->Characteristics & IMAGE_SCN_MEM_SHARED, 0u);
     UrlRestrWords* words = LoadedUrlRestrWords();
-    ASSERT_NE(words, nullptr);
+
     // An empty deny list: the sweep judges nothing while the hooks run.
     host.StartRestrict(MODE_URLRESTRICT, 1, nullptr);
+    host.StartRestrict(MODE_URLRESTRICT, 1, nullptr);
+    EXPECT_NE(words->keyboardHook, nullptr);
+    EXPECT_NE(words->mouseHook, nullptr);
+    EXPECT_EQ(CountLines(host.LogLines(), "[TRACE] : CRestrictAction::Install WH_KEYBOARD_LL"), 1);
+    EXPECT_EQ(CountLines(host.LogLines(), "[TRACE] : CRestrictAction::Install WH_MOUSE_LL"), 1);
 
     for (const Row& row : rows) {
         SCOPED_TRACE(row.label);
@@ -137,11 +98,11 @@ TEST(InputHooks, TypingInIEAddressFieldClearsCheckFlagUntilEnterOrMouse) {
         EXPECT_EQ(words->checkUrl, row.tracked ? FALSE : TRUE);
         if (!row.tracked) continue;
 
-        PressKey(VK_RETURN);
+        SendInputOf(VK_RETURN);
         EXPECT_TRUE(host.WaitFor([&] { return words->checkUrl == TRUE; }, kInputWaitMs));
         ASSERT_TRUE(TypeLetter(host, address));
         EXPECT_EQ(words->checkUrl, FALSE);
-        MoveMouse();
+        SendInputOf(0);
         EXPECT_TRUE(host.WaitFor([&] { return words->checkUrl == TRUE; }, kInputWaitMs));
 
         SetFocus(other);
@@ -149,4 +110,13 @@ TEST(InputHooks, TypingInIEAddressFieldClearsCheckFlagUntilEnterOrMouse) {
         EXPECT_EQ(words->checkUrl, TRUE) << "typing elsewhere in Internet Explorer";
     }
     words->checkUrl = TRUE;
+
+    host.StopRestrict(MODE_URLRESTRICT);
+    EXPECT_EQ(words->keyboardHook, nullptr);
+    EXPECT_EQ(words->mouseHook, nullptr);
+    host.StopRestrict(MODE_URLRESTRICT);
+    EXPECT_EQ(words->keyboardHook, nullptr);
+    host.StartRestrict(MODE_URLRESTRICT, 1, nullptr);
+    EXPECT_NE(words->keyboardHook, nullptr);
+    EXPECT_EQ(CountLines(host.LogLines(), "CRestrictAction::Install WH_MOUSE_LL"), 2);
 }

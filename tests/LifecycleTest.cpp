@@ -1,27 +1,9 @@
 // The exports in the host's order, and what a host sees of them: the log
 // lines, the timer and the enable flag.
+#include "support/ScratchLog.h"
 #include "support/TestHost.h"
 
 #include <gtest/gtest.h>
-
-#include <regex>
-
-namespace {
-
-// "<date>  <time> [TAG] : <message> <offset>\r"
-std::string MessageOf(const std::string& line) {
-    static const std::regex shape(R"(^\d{4}-\d\d-\d\d  \d\d:\d\d:\d\d:\d{3} \[[A-Z]+\] : (.*) \d+\r$)");
-    std::smatch m;
-    return std::regex_match(line, m, shape) ? m[1].str() : "<malformed> " + line;
-}
-
-std::vector<std::string> Messages(const TestHost& host) {
-    std::vector<std::string> out;
-    for (const auto& line : host.LogLines()) out.push_back(MessageOf(line));
-    return out;
-}
-
-}  // namespace
 
 TEST(Lifecycle, ExportsBeforeInitialReturnOneAndDoNothing) {
     TestHost host;
@@ -65,21 +47,11 @@ TEST(Lifecycle, ModeChangesWriteTheirLinesAndIgnoreUnknownModes) {
         "CRestrictAction::StopRestrictAction [MODE_APPWATCH].",
         "CRestrictAction::StopRestrictAction [MODE_CONTROLWATCH].",
     };
-    EXPECT_EQ(Messages(host), expected);
+    EXPECT_EQ(MessagesOf(host.LogLines()), expected);
 }
 
-TEST(Lifecycle, SecondInitialOnlyReplacesTheReportPeriod) {
-    TestHost host;
-    host.Initial(600000, 50);
-    host.StartRestrict(MODE_APPWATCH);
-    host.Pump(400);
-    EXPECT_TRUE(host.Received(WM_RA_APPWATCH_REPORT).empty());
-
-    // The new timer interval is not taken (ticks go on); the period is.
-    host.Initial(0, 0x7FFFFFFF);
-    EXPECT_TRUE(host.WaitFor([&] { return !host.Received(WM_RA_APPWATCH_REPORT).empty(); }, 20000));
-}
-
+// Disabled, neither the timer nor a host request does anything; enabled
+// again, a request writes its line, cut to 259 characters.
 TEST(Lifecycle, EnableFlagAtZeroStopsTimerAndRestrict) {
     TestHost host;
     host.enabled = FALSE;
@@ -88,20 +60,36 @@ TEST(Lifecycle, EnableFlagAtZeroStopsTimerAndRestrict) {
     host.Restrict(L"title", L"path", RA_ACTION_MINIMIZE);
     host.Pump(600);
     EXPECT_TRUE(host.Received(WM_RA_APPWATCH_REPORT).empty());
-    EXPECT_EQ(Messages(host), std::vector<std::string>{"CRestrictAction::StartRestrictAction [MODE_APPWATCH]."});
+    EXPECT_EQ(MessagesOf(host.LogLines()),
+              std::vector<std::string>{"CRestrictAction::StartRestrictAction [MODE_APPWATCH]."});
 
     host.enabled = TRUE;
     EXPECT_TRUE(host.WaitFor([&] { return !host.Received(WM_RA_APPWATCH_REPORT).empty(); }, 20000));
+    host.StopRestrict(MODE_APPWATCH);
+    host.Restrict(std::wstring(300, L'T').c_str(), nullptr, RA_ACTION_MINIMIZE);
+    const auto lines = ParseLogLines(host.LogLines());
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back().tag, "[SYSTEM]");
+    const std::string line = "CRestrictAction::RestrictAction, [TITLE=" + std::string(300, 'T');
+    EXPECT_EQ(lines.back().message, line.substr(0, 259));
 }
 
-TEST(Lifecycle, TimerMessagesWithAnotherIdRunNoSweep) {
+// A second Initial replaces the report period and nothing else: the timer
+// keeps its interval. Timer messages of another id run no sweep.
+TEST(Lifecycle, SecondInitialOnlyReplacesTheReportPeriodAndOnlyTheTimersIdSweeps) {
     TestHost host;
-    host.Initial(0, 0x7FFFFFFF);  // no natural tick during the test
+    host.Initial(600000, 0x7FFFFFFF);  // no natural tick during the test
     host.StartRestrict(MODE_APPWATCH);
     const HWND controller = host.ControllerWindow();
     ASSERT_NE(controller, nullptr);
+    SendMessageW(controller, WM_TIMER, 100, 0);
+    EXPECT_TRUE(host.Received(WM_RA_APPWATCH_REPORT).empty()) << "the period has not passed";
+
+    host.Initial(0, 50);
     SendMessageW(controller, WM_TIMER, 99, 0);
-    EXPECT_TRUE(host.Received(WM_RA_APPWATCH_REPORT).empty());
+    EXPECT_TRUE(host.Received(WM_RA_APPWATCH_REPORT).empty()) << "another timer";
     SendMessageW(controller, WM_TIMER, 100, 0);
     EXPECT_EQ(host.Received(WM_RA_APPWATCH_REPORT).size(), 1u);
+    host.Pump(400);
+    EXPECT_EQ(host.Received(WM_RA_APPWATCH_REPORT).size(), 1u) << "the new interval is not taken";
 }

@@ -5,6 +5,7 @@
 // windows of the test process itself; windows whose process is to be ended
 // are real processes.
 #include "support/FakeBrowser.h"
+#include "support/ScratchLog.h"
 #include "support/SharedWords.h"
 #include "support/TestApp.h"
 #include "support/TestHost.h"
@@ -21,9 +22,6 @@ constexpr DWORD kDenyList = 1;
 constexpr DWORD kAllowList = 0;
 constexpr DWORD kAskHost = 0;
 constexpr DWORD kEnforceAtOnce = 1;
-constexpr DWORD kSweepWaitMs = 30000;
-// More than two full walks (every eleventh 100 ms tick).
-constexpr DWORD kTwoWalksMs = 2500;
 
 using Entries = std::vector<std::pair<std::wstring, std::wstring>>;  // first, second pattern
 
@@ -34,19 +32,6 @@ struct AddressRow {
     bool asked;  // the host is asked about it
     std::vector<const wchar_t*> chain = {L"Edit"};
 };
-
-struct ListBatch {
-    const char* label;
-    DWORD sense;
-    Entries entries;
-    std::vector<AddressRow> rows;
-};
-
-int FindLine(const std::vector<std::string>& lines, const std::string& text) {
-    for (size_t i = 0; i < lines.size(); ++i)
-        if (lines[i].find(text) != std::string::npos) return static_cast<int>(i);
-    return -1;
-}
 
 // Put in front of the windows under test: the sweep waits 500 ms after
 // each restricted foreground window, on every tick while the host takes
@@ -63,37 +48,39 @@ bool AskedAbout(const TestHost& host, HWND window) {
     return false;
 }
 
-// Each batch opens its windows at once, lets the expected questions arrive
-// and two more walks pass. The host takes every case, so nothing is closed.
-void ExpectQuestions(TestHost& host, const ListBatch& batch) {
-    SCOPED_TRACE(batch.label);
+// Opens the rows' windows at once under a list of `entries`, lets the
+// expected questions arrive and two more walks pass. The host takes every
+// case, so nothing is closed.
+void ExpectQuestions(TestHost& host, const char* label, DWORD sense, const Entries& entries,
+                     const std::vector<AddressRow>& rows) {
+    SCOPED_TRACE(label);
     HostList list;
-    for (const auto& entry : batch.entries) list.Add(entry.first, entry.second);
+    for (const auto& entry : entries) list.Add(entry.first, entry.second);
     host.ClearReceived();
-    host.StartRestrict(MODE_URLRESTRICT, batch.sense, list.get(), kAskHost);
+    host.StartRestrict(MODE_URLRESTRICT, sense, list.get(), kAskHost);
 
     std::vector<std::unique_ptr<FakeBrowser>> windows;
     std::vector<HWND> readers;  // the window whose child shows the address
-    for (const AddressRow& row : batch.rows) {
+    for (const AddressRow& row : rows) {
         windows.push_back(std::make_unique<FakeBrowser>(row.frameClass));
         ASSERT_TRUE(windows.back()->hwnd()) << row.label;
         readers.push_back(GetParent(windows.back()->AddChain(row.chain, row.address.c_str())));
     }
     const auto decoy = ForegroundDecoy();
     const auto expectedAsked = [&] {
-        for (size_t i = 0; i < batch.rows.size(); ++i)
-            if (batch.rows[i].asked && !AskedAbout(host, readers[i])) return false;
+        for (size_t i = 0; i < rows.size(); ++i)
+            if (rows[i].asked && !AskedAbout(host, readers[i])) return false;
         return true;
     };
     EXPECT_TRUE(host.WaitFor(expectedAsked, kSweepWaitMs));
     host.Pump(kTwoWalksMs);
     host.StopRestrict(MODE_URLRESTRICT);
 
-    for (size_t i = 0; i < batch.rows.size(); ++i) {
-        EXPECT_EQ(AskedAbout(host, readers[i]), batch.rows[i].asked) << batch.rows[i].label;
-        EXPECT_FALSE(windows[i]->Closed()) << batch.rows[i].label;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(AskedAbout(host, readers[i]), rows[i].asked) << rows[i].label;
+        EXPECT_FALSE(windows[i]->Closed()) << rows[i].label;
     }
-    for (const auto& n : host.Received(WM_RA_URL_CONFIRM)) EXPECT_EQ(n.lParam, static_cast<LPARAM>(batch.sense));
+    for (const auto& n : host.Received(WM_RA_URL_CONFIRM)) EXPECT_EQ(n.lParam, static_cast<LPARAM>(sense));
 }
 
 class UrlRestrict : public testing::Test {
@@ -116,7 +103,7 @@ protected:
 TEST_F(UrlRestrict, DenyListMatchesEitherPatternIgnoringCase) {
     const std::wstring longTail(280, L'a');
     host.confirmReply = 1;
-    ExpectQuestions(host, {"deny list", kDenyList,
+    ExpectQuestions(host, "deny list", kDenyList,
         {{L"Example.COM", L""}, {L"", L"WWW.Blocked.NET/Path"}, {L"", L"例え.jp"}},
         {
             {"first pattern, other case", L"Chrome_WidgetWin_1", L"http://www.example.com/a", true},
@@ -138,12 +125,12 @@ TEST_F(UrlRestrict, DenyListMatchesEitherPatternIgnoringCase) {
              {L"Windows.UI.Core.CoreWindow", L"Edit"}},
             {"store-app frame without core window", L"ApplicationFrameWindow", L"www.example.com/e", false},
             {"unknown class never read", L"RaPlainFrame", L"www.example.com/f", false},
-        }});
+        });
 }
 
 TEST_F(UrlRestrict, AllowListSparesListedAddressesOnlyWhileFlagSet) {
     host.confirmReply = 1;
-    ExpectQuestions(host, {"allow list", kAllowList,
+    ExpectQuestions(host, "allow list", kAllowList,
         {{L"", L"www.allowed.com"}, {L"Intranet.Local", L""}, {L"", L"http://www.docs.org/guide"}},
         {
             {"second pattern", L"Chrome_WidgetWin_1", L"http://www.allowed.com/x", false},
@@ -152,13 +139,13 @@ TEST_F(UrlRestrict, AllowListSparesListedAddressesOnlyWhileFlagSet) {
             {"same host, other path", L"Chrome_WidgetWin_1", L"www.docs.org/other", true},
             {"unlisted (an empty pattern allows nothing)", L"CabinetWClass", L"www.elsewhere.com", true},
             {"no address", L"CabinetWClass", L"intranet", false},
-        }});
-    ExpectQuestions(host, {"empty allow list", kAllowList, {}, {{"any address", L"IEFrame", L"www.any.com", true}}});
-    ExpectQuestions(host, {"empty deny list", kDenyList, {}, {{"any address", L"IEFrame", L"www.any.com", false}}});
+        });
+    ExpectQuestions(host, "empty allow list", kAllowList, {}, {{"any address", L"IEFrame", L"www.any.com", true}});
+    ExpectQuestions(host, "empty deny list", kDenyList, {}, {{"any address", L"IEFrame", L"www.any.com", false}});
     // While the user types in Internet Explorer's address field.
     LoadedUrlRestrWords()->checkUrl = FALSE;
-    ExpectQuestions(host, {"flag cleared", kAllowList, {}, {{"any address", L"IEFrame", L"www.any.com", false}}});
-    EXPECT_NE(FindLine(host.LogLines(), "CRestrictAction::CheckInternetRestrictEditbox [g_bCheckUrl=0]"), -1);
+    ExpectQuestions(host, "flag cleared", kAllowList, {}, {{"any address", L"IEFrame", L"www.any.com", false}});
+    EXPECT_GT(CountLines(host.LogLines(), "CRestrictAction::CheckInternetRestrictEditbox [g_bCheckUrl=0]"), 0);
     LoadedUrlRestrWords()->checkUrl = TRUE;
 }
 
@@ -201,7 +188,7 @@ TEST_F(UrlRestrict, EnforcesByHostReplyAndWindowKind) {
     ASSERT_TRUE(ie.Started() && chrome.Started() && shell.Started());
     EXPECT_TRUE(host.WaitFor([&] { return ie.Ended(0) && chrome.Ended(0); }, kSweepWaitMs));
     EXPECT_TRUE(host.WaitFor(
-        [&] { return FindLine(host.LogLines(), "szAppExeName szAppExeName is explorer.exe") >= 0; }, kSweepWaitMs));
+        [&] { return CountLines(host.LogLines(), "szAppExeName szAppExeName is explorer.exe") > 0; }, kSweepWaitMs));
     host.Pump(kTwoWalksMs);
     EXPECT_FALSE(shell.Ended(0));
     host.StopRestrict(MODE_URLRESTRICT);

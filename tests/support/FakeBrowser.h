@@ -1,5 +1,5 @@
-// Windows of the test process shaped like a browser or Explorer window: a
-// visible top-level frame of any class and title with chains of child
+// Windows of the test process shaped like a browser, Explorer or system
+// window: a visible top-level frame of any class and title with chains of child
 // windows below it. The frame only records WM_CLOSE and stays, so that every
 // sweep may post it again. Classes other than the system's are registered
 // on first use with DefWindowProc. Lives on the creating thread; the frame

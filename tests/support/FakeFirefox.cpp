@@ -1,6 +1,7 @@
 #include "support/FakeFirefox.h"
 
-#include "support/TestHost.h"
+#include "support/TestApp.h"
+#include "support/TestFolders.h"
 
 #include <fstream>
 
@@ -22,14 +23,11 @@ FakeFirefox::FakeFirefox(const BrowserSetup& setup) : callsFile_(ScratchFolder(L
     std::wstring command = L"\"" + exe + L"\" " + setup.windowClass + L" " + servers[static_cast<int>(setup.server)] +
                            L" \"" + setup.address + L"\" x" + Hex(setup.reply) + L" \"" + callsFile_ + L"\"";
     process_ = ChildProcess(exe, command);
-    if (!process_) return;
-    for (int i = 0; i < 300 && !frame_; ++i) {
-        const HWND hwnd = FindWindowW(setup.windowClass, L"Fake Firefox");
-        DWORD pid = 0;
-        GetWindowThreadProcessId(hwnd, &pid);
-        if (hwnd && pid == process_.Pid()) frame_ = hwnd;
-        else Sleep(100);
-    }
+    if (process_) frame_ = WaitForProcessWindow(process_.Pid(), setup.windowClass, L"Fake Firefox");
+}
+
+bool FakeFirefox::Typed() const {
+    return IsZoomed(frame_) && (GetWindowLongW(frame_, GWL_EXSTYLE) & WS_EX_TOPMOST);
 }
 
 std::vector<std::wstring> FakeFirefox::Stop() {

@@ -22,13 +22,15 @@ struct BrowserSetup {
 
 class FakeFirefox {
 public:
-    // Waits (up to 30 s) for the browser's window.
+    // Waits (up to 60 s) for the browser's window.
     explicit FakeFirefox(const BrowserSetup& setup);
     ~FakeFirefox() { Stop(); }
     FakeFirefox(const FakeFirefox&) = delete;
     FakeFirefox& operator=(const FakeFirefox&) = delete;
 
     HWND Frame() const { return frame_; }
+    // The browser was maximised and made topmost, as the keyboard fallback does.
+    bool Typed() const;
     // Ends the browser and gives the transactions its server saw, in order.
     std::vector<std::wstring> Stop();
 

@@ -1,5 +1,5 @@
 // A host log object of the tests' own, writing to a scratch file, and the
-// lines of that file taken apart.
+// lines of a host log taken apart.
 #pragma once
 
 #include "RestrictAction.h"
@@ -15,6 +15,12 @@ struct LogLine {
 // "<date>  <time> <tag> : <message> <offset>\r" lines; others come back
 // with the tag "<malformed>" and the whole line as message.
 std::vector<LogLine> ParseLogLines(const std::vector<std::string>& lines);
+// Only the messages, in order.
+std::vector<std::string> MessagesOf(const std::vector<std::string>& lines);
+// How many lines contain `text`.
+int CountLines(const std::vector<std::string>& lines, const std::string& text);
+// Whether consecutive lines contain the texts of `run`, in order.
+bool HasRun(const std::vector<std::string>& lines, const std::vector<std::string>& run);
 
 struct ScratchLog {
     // `mask` 1 writes every level.
@@ -23,7 +29,6 @@ struct ScratchLog {
     ScratchLog(const ScratchLog&) = delete;
     ScratchLog& operator=(const ScratchLog&) = delete;
     std::vector<LogLine> Lines() const;
-    // Only the messages, in order.
     std::vector<std::string> Messages() const;
 
     std::wstring path;

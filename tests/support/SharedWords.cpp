@@ -2,14 +2,8 @@
 
 #include <cstring>
 
-namespace {
-
-HMODULE LoadedModule() { return GetModuleHandleW(L"RestrictAction.dll"); }
-
-}  // namespace
-
 const IMAGE_SECTION_HEADER* LoadedUrlRestrSection() {
-    const auto* base = reinterpret_cast<const BYTE*>(LoadedModule());
+    const auto* base = reinterpret_cast<const BYTE*>(GetModuleHandleW(L"RestrictAction.dll"));
     if (!base) return nullptr;
     const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
     const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
@@ -21,6 +15,6 @@ const IMAGE_SECTION_HEADER* LoadedUrlRestrSection() {
 
 UrlRestrWords* LoadedUrlRestrWords() {
     const IMAGE_SECTION_HEADER* section = LoadedUrlRestrSection();
-    if (!section) return nullptr;
-    return reinterpret_cast<UrlRestrWords*>(reinterpret_cast<BYTE*>(LoadedModule()) + section->VirtualAddress);
+    const auto base = reinterpret_cast<BYTE*>(GetModuleHandleW(L"RestrictAction.dll"));
+    return section ? reinterpret_cast<UrlRestrWords*>(base + section->VirtualAddress) : nullptr;
 }

@@ -1,20 +1,18 @@
 #include "support/TestApp.h"
 
-#include "support/TestHost.h"
+#include "support/TestFolders.h"
 
-namespace {
-
-HWND FindProcessWindow(DWORD pid, const std::wstring& cls, const std::wstring& title) {
-    for (HWND hwnd = FindWindowExW(nullptr, nullptr, cls.c_str(), title.c_str()); hwnd;
-         hwnd = FindWindowExW(nullptr, hwnd, cls.c_str(), title.c_str())) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(hwnd, &owner);
-        if (owner == pid && IsWindowVisible(hwnd)) return hwnd;
+HWND WaitForProcessWindow(DWORD pid, const std::wstring& windowClass, const std::wstring& title) {
+    for (int i = 0; i < 600; ++i, Sleep(100)) {
+        for (HWND hwnd = FindWindowExW(nullptr, nullptr, windowClass.c_str(), title.c_str()); hwnd;
+             hwnd = FindWindowExW(nullptr, hwnd, windowClass.c_str(), title.c_str())) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(hwnd, &owner);
+            if (owner == pid && IsWindowVisible(hwnd)) return hwnd;
+        }
     }
     return nullptr;
 }
-
-}  // namespace
 
 TestApp::TestApp(const std::wstring& exeName, const std::wstring& windowClass, const std::vector<std::wstring>& titles,
                  const std::wstring& editText) {
@@ -25,10 +23,5 @@ TestApp::TestApp(const std::wstring& exeName, const std::wstring& windowClass, c
     command += L" \"" + windowClass + L"\"";
     for (const auto& title : titles) command += L" \"" + title + L"\"";
     process_ = ChildProcess(path_, command);
-    if (!process_) return;
-    // The window may appear after WaitForInputIdle returns: poll for it.
-    for (int i = 0; i < 600 && !window_; ++i) {
-        window_ = FindProcessWindow(process_.Pid(), windowClass, titles.front());
-        if (!window_) Sleep(100);
-    }
+    if (process_) window_ = WaitForProcessWindow(process_.Pid(), windowClass, titles.front());
 }

@@ -9,6 +9,16 @@
 #include <string>
 #include <vector>
 
+// Generous bounds for the DLL's sweeps, which run emulated here: long enough
+// for a sweep to act, and for more than two full walks (every eleventh
+// 100 ms tick) once it has.
+constexpr DWORD kSweepWaitMs = 30000;
+constexpr DWORD kTwoWalksMs = 2500;
+
+// The visible top-level window of process `pid` with this class and title,
+// waited for up to 60 s: it may appear after WaitForInputIdle returns.
+HWND WaitForProcessWindow(DWORD pid, const std::wstring& windowClass, const std::wstring& title);
+
 class TestApp {
 public:
     // Starts <scratch>\<exeName> opening a window of `windowClass` per title

@@ -1,8 +1,10 @@
-// Chrome's address: the version from the registry places, the reader each
-// version takes, the address bar in English and Japanese, the ANSI round
-// trip, the log lines, and a hung address window.
+// The browsers' addresses. Chrome's: the version from the registry places,
+// the reader each version takes, the address bar in English and Japanese,
+// the ANSI round trip, the log lines, and a hung address window. Edge's:
+// its field, known only by its Japanese name and role.
 #include "browsers/ChromeReader.h"
 #include "browsers/ChromeSteps.h"
+#include "browsers/EdgeReader.h"
 #include "support/FakeAccessible.h"
 #include "support/ScratchLog.h"
 
@@ -27,7 +29,7 @@ void InstallChrome(const Versions& versions) {
     }
 }
 
-class ChromeReader : public testing::Test {
+class BrowserReader : public testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr))); }
     void TearDown() override {
@@ -38,7 +40,7 @@ protected:
 
 }  // namespace
 
-TEST_F(ChromeReader, VersionIs99ForInstallerPlacesElseTheBeaconsMajor) {
+TEST_F(BrowserReader, ChromeVersionIs99ForInstallerPlacesElseTheBeaconsMajor) {
     struct Row {
         const char* label;
         Versions versions;
@@ -57,7 +59,7 @@ TEST_F(ChromeReader, VersionIs99ForInstallerPlacesElseTheBeaconsMajor) {
     }
 }
 
-TEST_F(ChromeReader, EachVersionReadsItsWayAndLogsEveryStep) {
+TEST_F(BrowserReader, ChromeEachVersionReadsItsWayAndLogsEveryStep) {
     enum Layout { kEdit, kFrame30, kFrame31 };
     const Versions kInstalled = {L"100.0.4896.75", L""}, kChrome30 = {L"", L"30.0.1599.101"};
     const wchar_t* const kBar = L"Address and search bar";
@@ -137,7 +139,7 @@ TEST_F(ChromeReader, EachVersionReadsItsWayAndLogsEveryStep) {
     }
 }
 
-TEST_F(ChromeReader, HungAddressWindowCostsAtMostHalfASecond) {
+TEST_F(BrowserReader, ChromeHungAddressWindowCostsAtMostHalfASecond) {
     const UniqueKernelHandle created(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     HWND edit = nullptr;
     // The window's thread stops pumping for 3 s once the window exists.
@@ -154,4 +156,25 @@ TEST_F(ChromeReader, HungAddressWindowCostsAtMostHalfASecond) {
     EXPECT_LT(GetTickCount() - start, 1500u);
     EXPECT_STREQ(buffer, L"");
     owner.join();
+}
+
+TEST_F(BrowserReader, EdgeGivesTheJapaneseFieldsValueUnchangedElseKeepsTheAddress) {
+    const std::wstring value = L"https://例え.jp/パス?q=1";
+    for (const auto& [name, want] : {std::pair<const wchar_t*, std::wstring>{L"検索または Web アドレスを入力", value},
+                                     {L"Search or enter web address", L"previous"}}) {
+        FakeTree tree;
+        FakeAccessible* root = tree.Add(L"Edge", L"window");
+        FakeAccessible* pane = tree.Add(L"Toolbar", L"tool bar");
+        pane->AddObject(tree.Add(name, L"編集可能なテキスト", STATE_SYSTEM_FOCUSABLE, value));
+        root->AddObject(pane);
+        UniqueWindow window = OpenFakeAccWindow(L"ApplicationFrameWindow", root);
+        std::wstring url = L"previous";
+        GetEdgeURL(window.get(), url);
+        EXPECT_EQ(url, want);
+        window.reset();
+        EXPECT_EQ(tree.Leaks(), L"");
+    }
+    std::wstring url = L"previous";
+    GetEdgeURL(nullptr, url);
+    EXPECT_EQ(url, L"previous") << "no window";
 }
