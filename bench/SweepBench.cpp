@@ -9,6 +9,7 @@
 // program). Prints one line of figures.
 #include "RestrictAction.h"
 #include "bench/BenchFigures.h"
+#include "tests/support/ChildProcess.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -23,23 +24,19 @@ F Export(HMODULE dll, const char* name) {
     return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(dll, name)));
 }
 
-std::vector<HANDLE> StartApps(int processes, int windows) {
+// The stand-in processes, ended with the returned owners.
+std::vector<ChildProcess> StartApps(int processes, int windows) {
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring folder(self);
-    folder.resize(folder.find_last_of(L'\\') + 1);
-    std::vector<HANDLE> started;
+    std::wstring exe(self);
+    exe.resize(exe.find_last_of(L'\\') + 1);
+    exe += L"TestWindow.exe";
+    std::vector<ChildProcess> started;
     for (int p = 0; p < processes; ++p) {
-        std::wstring command = L"\"" + folder + L"TestWindow.exe\" BenchWnd";
+        std::wstring command = L"\"" + exe + L"\" BenchWnd";
         for (int w = p; w < windows; w += processes) command += L" \"bench window " + std::to_wstring(w) + L"\"";
         if (p >= windows) command += L" \"bench idle " + std::to_wstring(p) + L"\"";
-        STARTUPINFOW si{};
-        si.cb = sizeof(si);
-        PROCESS_INFORMATION pi{};
-        if (CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-            CloseHandle(pi.hThread);
-            started.push_back(pi.hProcess);
-        }
+        started.emplace_back(exe, command);
     }
     // Windows of other processes appear a little after the processes start.
     for (int i = 0; i < 600; ++i) {
@@ -61,12 +58,15 @@ int wmain(int argc, wchar_t** argv) {
     }
     const int processes = _wtoi(argv[1]), windows = _wtoi(argv[2]);
     const int sweeps = argc > 3 ? _wtoi(argv[3]) : 0;
-    auto apps = StartApps(processes, windows);
+    const auto apps = StartApps(processes, windows);
 
-    HMODULE dll = LoadLibraryW(L"RestrictAction.dll");
-    if (!dll) return 1;
+    const UniqueLibrary library(LoadLibraryW(L"RestrictAction.dll"));
+    if (!library) return 1;
+    const HMODULE dll = library.get();
+    const UniqueWindow notify(
+        CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr));
     RA_HOST_WND hostWnd{};
-    hostWnd.m_hWnd = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    hostWnd.m_hWnd = notify.get();
     void* context[RA_HOST_CONTEXT_SLOTS] = {};
     static const wchar_t kEmpty[] = L"";
     for (int slot : {RA_SLOT_BASE_FOLDER, RA_SLOT_FOLDER_0, RA_SLOT_FOLDER_1, RA_SLOT_FOLDER_2, RA_SLOT_FOLDER_3,
@@ -98,10 +98,5 @@ int wmain(int argc, wchar_t** argv) {
             windows, Median(foreground), Median(walk), sweeps, UsageChange(before, after).c_str());
 
     Export<PFN_RA_STOP>(dll, "StopRestrict")(MODE_CONTROLWATCH);
-    FreeLibrary(dll);
-    for (HANDLE h : apps) {
-        TerminateProcess(h, 0);
-        CloseHandle(h);
-    }
     return 0;
 }
