@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <memory>
 
 namespace {
@@ -42,6 +43,19 @@ protected:
     }
 
     TestHost host_;
+};
+
+// A host whose base folder holds Config\Restrict.ini with a title list for
+// the Control Panel, read by the first Initial of the loaded module.
+class ControlWatchConfigured : public ControlWatch {
+protected:
+    void SetUp() override {
+        host_.baseFolder = ScratchFolder(L"cwconfig");
+        CreateDirectoryW((host_.baseFolder + L"Config").c_str(), nullptr);
+        std::ofstream(Narrow(host_.baseFolder + L"Config\\Restrict.ini"), std::ios::binary)
+            << "[SYSTEM]\r\nCONTROL_PANEL_NUM=1\r\n[CONTROL_PANEL]\r\nWINDOW_TITLE1=Class Settings\r\n";
+        ControlWatch::SetUp();
+    }
 };
 
 }  // namespace
@@ -88,4 +102,13 @@ TEST_F(ControlWatch, ClosesFolderWindowOfAnotherProcess) {
     TestApp folder(L"folder.exe", L"CabinetWClass", {L"Documents"});
     ASSERT_TRUE(folder.Started());
     EXPECT_TRUE(host_.WaitFor([&] { return folder.Ended(0); }, kSweepWaitMs));
+}
+
+// Configured titles replace the built-in ones of every category.
+TEST_F(ControlWatchConfigured, ClosesConfiguredTitlesInsteadOfBuiltInOnes) {
+    ExpectCloses(RA_CONTROL_CONTROL_PANEL | RA_CONTROL_APP_RUN, {
+        {"configured title", L"CabinetWClass", L"Class Settings", true},
+        {"built-in Control Panel title", L"CabinetWClass", L"Control Panel", false},
+        {"built-in Run title: its list is empty now", L"#32770", L"Run", false},
+    });
 }
