@@ -30,7 +30,8 @@ make_key untrusted 127.0.0.1 -x509 -days 3650 -out untrusted.pem -addext "subjec
 
 pids=()
 trap 'kill "${pids[@]}" 2>/dev/null; wait 2>/dev/null' EXIT
-# Starts a server for certificate $1 and prints the port it listens on.
+# Starts a server for certificate $1 and waits until it listens (its port
+# is in $1.out).
 serve() {
     (cd www && exec openssl s_server -accept 127.0.0.1:0 -cert "../$1.pem" -key "../$1.key" -HTTP) \
         >"$1.out" 2>&1 &
