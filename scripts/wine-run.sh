@@ -24,8 +24,8 @@ end_prefix() {
 trap end_prefix EXIT
 trap 'exit 143' TERM INT HUP
 wineserver -p
-# Waited for in the background, so that a signal is handled at once; bounded
-# below CTest's time-out of a test (2400 s), which ends this script too hard
-# for any cleanup.
-timeout --kill-after=10 "${WINE_RUN_LIMIT_S:-2300}" "$loader" "$@" &
+# Waited for in the background, so that a signal is handled at once. Bounded
+# so that with the template prefix's making it stays below CTest's time-out
+# of a test (2400 s), which ends this script too hard for any cleanup.
+timeout --kill-after=10 "${WINE_RUN_LIMIT_S:-2000}" "$loader" "$@" &
 wait $!
