@@ -10,6 +10,7 @@
 #include "RestrictAction.h"
 #include "bench/BenchFigures.h"
 #include "tests/support/ChildProcess.h"
+#include "tools/refhost/HostModule.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -18,11 +19,6 @@
 #include <vector>
 
 namespace {
-
-template <typename F>
-F Export(HMODULE dll, const char* name) {
-    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(dll, name)));
-}
 
 // The stand-in processes, ended with the returned owners.
 std::vector<ChildProcess> StartApps(int processes, int windows) {
@@ -69,9 +65,9 @@ int wmain(int argc, wchar_t** argv) {
     hostWnd.m_hWnd = notify.get();
     void* context[RA_HOST_CONTEXT_SLOTS] = {};
     static const wchar_t kEmpty[] = L"";
-    for (int slot : {RA_SLOT_BASE_FOLDER, RA_SLOT_FOLDER_0, RA_SLOT_FOLDER_1, RA_SLOT_FOLDER_2, RA_SLOT_FOLDER_3,
-                     RA_SLOT_FOLDER_4, RA_SLOT_FOLDER_5, RA_SLOT_FOLDER_6, RA_SLOT_FOLDER_7})
-        context[slot] = const_cast<wchar_t*>(kEmpty);
+    const int folderSlots[] = RA_SLOT_FOLDERS;
+    context[RA_SLOT_BASE_FOLDER] = const_cast<wchar_t*>(kEmpty);
+    for (int slot : folderSlots) context[slot] = const_cast<wchar_t*>(kEmpty);
     BOOL enabled = TRUE;
     Export<PFN_RA_INITIAL>(dll, "Initial")(&hostWnd, context, &enabled, 0x7FFFFFFF, 0x7FFFFFFF);
     // A mode without effect on these windows, so that ticks sweep.

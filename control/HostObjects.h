@@ -21,8 +21,7 @@ private:
     void* const* slots_;
 };
 
-inline constexpr int kHostFolderSlots[] = {RA_SLOT_FOLDER_0, RA_SLOT_FOLDER_1, RA_SLOT_FOLDER_2, RA_SLOT_FOLDER_3,
-                                           RA_SLOT_FOLDER_4, RA_SLOT_FOLDER_5, RA_SLOT_FOLDER_6, RA_SLOT_FOLDER_7};
+inline constexpr int kHostFolderSlots[] = RA_SLOT_FOLDERS;
 
 inline HWND HostWindowHandle(const void* hostWnd) noexcept {
     return hostWnd ? static_cast<const RA_HOST_WND*>(hostWnd)->m_hWnd : nullptr;

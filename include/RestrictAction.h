@@ -164,6 +164,9 @@ RA_STATIC_ASSERT(sizeof(CRITICAL_SECTION) == 24, "log lock size");
 #define RA_SLOT_FOLDER_5     96  /* byte 384 */
 #define RA_SLOT_FOLDER_6    104  /* byte 416 */
 #define RA_SLOT_FOLDER_7    112  /* byte 448 */
+/* All eight in order, as an initializer: int slots[] = RA_SLOT_FOLDERS; */
+#define RA_SLOT_FOLDERS { RA_SLOT_FOLDER_0, RA_SLOT_FOLDER_1, RA_SLOT_FOLDER_2, RA_SLOT_FOLDER_3, \
+                          RA_SLOT_FOLDER_4, RA_SLOT_FOLDER_5, RA_SLOT_FOLDER_6, RA_SLOT_FOLDER_7 }
 #define RA_HOST_CONTEXT_SLOTS 113 /* the least a context record must hold */
 
 /* ---- Exports (ordinals 1 to 5, undecorated, __stdcall) ------------------ */

@@ -7,11 +7,6 @@ namespace {
 
 constexpr wchar_t kNotifyClass[] = L"RaTestHostNotify";
 
-template <typename F>
-F Export(HMODULE dll, const char* name) {
-    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(dll, name)));
-}
-
 std::vector<CLIENT_APP_INFO> CopyList(const RA_PTRLIST* list) {
     std::vector<CLIENT_APP_INFO> copy;
     for (const RA_PTRLIST_NODE* node = list ? list->pNodeHead : nullptr; node; node = node->pNext)
@@ -27,7 +22,9 @@ TestHost::TestHost() {
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = kNotifyClass;
     RegisterClassW(&wc);
-    hostWnd_.m_hWnd = CreateWindowExW(0, kNotifyClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, this);
+    notifyWindow_.reset(
+        CreateWindowExW(0, kNotifyClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, this));
+    hostWnd_.m_hWnd = notifyWindow_.get();
     SetWindowLongPtrW(hostWnd_.m_hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 
     logPath_ = ScratchFolder(L"log") + L"host.log";
@@ -37,42 +34,40 @@ TestHost::TestHost() {
     log.bEnabled = TRUE;
     log.dwLevelMask = 1;
     baseFolder = ScratchFolder(L"base");
-    dll_ = LoadLibraryW(L"RestrictAction.dll");
+    dll_.reset(LoadLibraryW(L"RestrictAction.dll"));
 }
 
 TestHost::~TestHost() {
-    if (dll_) {
-        StopRestrict(MODE_URLRESTRICT);
-        FreeLibrary(dll_);
-    }
-    DestroyWindow(hostWnd_.m_hWnd);
+    // As a host must: URL restriction stopped before the module goes.
+    if (dll_) StopRestrict(MODE_URLRESTRICT);
+    dll_.reset();
+    notifyWindow_.reset();
     DeleteCriticalSection(&log.lock);
 }
 
 void TestHost::BindContext() {
     context_[RA_SLOT_LOG] = &log;
     context_[RA_SLOT_BASE_FOLDER] = const_cast<wchar_t*>(baseFolder.c_str());
-    const int slots[] = {RA_SLOT_FOLDER_0, RA_SLOT_FOLDER_1, RA_SLOT_FOLDER_2, RA_SLOT_FOLDER_3,
-                         RA_SLOT_FOLDER_4, RA_SLOT_FOLDER_5, RA_SLOT_FOLDER_6, RA_SLOT_FOLDER_7};
-    for (int i = 0; i < 8; ++i) context_[slots[i]] = const_cast<wchar_t*>(folders[i].c_str());
+    const int folderSlots[] = RA_SLOT_FOLDERS;
+    for (int i = 0; i < 8; ++i) context_[folderSlots[i]] = const_cast<wchar_t*>(folders[i].c_str());
 }
 
 BOOL TestHost::Initial(DWORD appWatchPeriod, UINT timerInterval) {
     BindContext();
-    return Export<PFN_RA_INITIAL>(dll_, "Initial")(&hostWnd_, context_, &enabled, appWatchPeriod, timerInterval);
+    return Export<PFN_RA_INITIAL>(dll_.get(), "Initial")(&hostWnd_, context_, &enabled, appWatchPeriod, timerInterval);
 }
 
 BOOL TestHost::Restrict(const wchar_t* title, const wchar_t* path, int action) {
-    return Export<PFN_RA_RESTRICT>(dll_, "Restrict")(title, path, action);
+    return Export<PFN_RA_RESTRICT>(dll_.get(), "Restrict")(title, path, action);
 }
 
 BOOL TestHost::StartRestrict(int mode, DWORD param, void* list, DWORD extra) {
-    return Export<PFN_RA_START>(dll_, "StartRestrict")(mode, param, list, extra);
+    return Export<PFN_RA_START>(dll_.get(), "StartRestrict")(mode, param, list, extra);
 }
 
-BOOL TestHost::StopRestrict(int mode) { return Export<PFN_RA_STOP>(dll_, "StopRestrict")(mode); }
+BOOL TestHost::StopRestrict(int mode) { return Export<PFN_RA_STOP>(dll_.get(), "StopRestrict")(mode); }
 
-BOOL TestHost::IsRestrict(int mode) { return Export<PFN_RA_ISRESTRICT>(dll_, "IsRestrict")(mode); }
+BOOL TestHost::IsRestrict(int mode) { return Export<PFN_RA_ISRESTRICT>(dll_.get(), "IsRestrict")(mode); }
 
 void TestHost::Pump(DWORD ms) {
     WaitFor([] { return false; }, ms);

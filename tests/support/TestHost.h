@@ -5,8 +5,10 @@
 #pragma once
 
 #include "RestrictAction.h"
+#include "fw/UniqueHandle.h"
 #include "support/TestFolders.h"
 #include "tools/refhost/HostList.h"
+#include "tools/refhost/HostModule.h"
 
 #include <functional>
 #include <memory>
@@ -28,7 +30,7 @@ public:
     TestHost(const TestHost&) = delete;
     TestHost& operator=(const TestHost&) = delete;
 
-    bool Loaded() const { return dll_ != nullptr; }
+    bool Loaded() const { return static_cast<bool>(dll_); }
 
     // The exports, called through GetProcAddress.
     BOOL Initial(DWORD appWatchPeriod = 0, UINT timerInterval = 100);
@@ -62,7 +64,8 @@ private:
     static LRESULT CALLBACK NotifyProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     void BindContext();
 
-    HMODULE dll_ = nullptr;
+    UniqueWindow notifyWindow_;
+    UniqueLibrary dll_;
     RA_HOST_WND hostWnd_{};
     void* context_[RA_HOST_CONTEXT_SLOTS] = {};
     std::wstring logPath_;

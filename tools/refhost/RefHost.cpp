@@ -16,6 +16,8 @@
 //     --folder DIR            a host program folder (up to 8)
 #include "RestrictAction.h"
 #include "HostList.h"
+#include "HostModule.h"
+#include "fw/UniqueHandle.h"
 
 #include <cstdio>
 #include <cwchar>
@@ -121,11 +123,6 @@ LRESULT CALLBACK NotifyProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     return 0;
 }
 
-template <typename F>
-F Export(HMODULE dll, const char* name) {
-    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(dll, name)));
-}
-
 void Pump(DWORD ms) {
     const DWORD start = GetTickCount();
     for (DWORD elapsed; (elapsed = GetTickCount() - start) < ms;) {
@@ -150,9 +147,10 @@ int wmain(int argc, wchar_t** argv) {
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = L"RefHostNotify";
     RegisterClassW(&wc);
+    const UniqueWindow notifyWindow(
+        CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr));
     RA_HOST_WND hostWnd{};
-    hostWnd.m_hWnd = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance,
-                                     nullptr);
+    hostWnd.m_hWnd = notifyWindow.get();
 
     CHostLog log{};
     InitializeCriticalSection(&log.lock);
@@ -164,8 +162,7 @@ int wmain(int argc, wchar_t** argv) {
     void* context[RA_HOST_CONTEXT_SLOTS] = {};
     context[RA_SLOT_LOG] = &log;
     context[RA_SLOT_BASE_FOLDER] = const_cast<wchar_t*>(o.base.c_str());
-    const int folderSlots[] = {RA_SLOT_FOLDER_0, RA_SLOT_FOLDER_1, RA_SLOT_FOLDER_2, RA_SLOT_FOLDER_3,
-                               RA_SLOT_FOLDER_4, RA_SLOT_FOLDER_5, RA_SLOT_FOLDER_6, RA_SLOT_FOLDER_7};
+    const int folderSlots[] = RA_SLOT_FOLDERS;
     for (int i = 0; i < 8; ++i)
         context[folderSlots[i]] =
             const_cast<wchar_t*>(i < static_cast<int>(o.folders.size()) ? o.folders[i].c_str() : kEmpty);
@@ -177,7 +174,8 @@ int wmain(int argc, wchar_t** argv) {
             lists[mode].Add(patterns[0], patterns.size() > 1 ? patterns[1] : L"");
         }
 
-    HMODULE dll = LoadLibraryW(L"RestrictAction.dll");
+    UniqueLibrary library(LoadLibraryW(L"RestrictAction.dll"));
+    const HMODULE dll = library.get();
     if (!dll) {
         fwprintf(stderr, L"RefHost: RestrictAction.dll not loaded (error %lu)\n", GetLastError());
         return 1;
@@ -202,8 +200,7 @@ int wmain(int argc, wchar_t** argv) {
     if (o.run > elapsed) Pump(o.run - elapsed);
 
     for (const auto& s : o.starts) Export<PFN_RA_STOP>(dll, "StopRestrict")(s.mode);
-    FreeLibrary(dll);
-    DestroyWindow(hostWnd.m_hWnd);
+    library.reset();  // before the log it may still write to
     DeleteCriticalSection(&log.lock);
     wprintf(L"RefHost: done\n");
     return 0;
