@@ -40,8 +40,7 @@ int GetIEVersion() {
     return version;
 }
 
-HWND FindIEAddressEdit(HWND frame) {
-    const int version = GetIEVersion();
+HWND FindIEAddressEdit(HWND frame, int version) {
     for (const ChainRow& row : kChains) {
         if (version < row.fromVersion) continue;
         HWND found = frame;

@@ -7,8 +7,8 @@
 // Major version from HKLM "SOFTWARE\Microsoft\Internet Explorer\Version
 // Vector", value "IE" (such as "11.0000"); 0 when it cannot be read.
 int GetIEVersion();
-// The address field's window below `frame`, or null: for versions below 6,
-// for other browsers' frames and when a link of the chain is missing.
-// Reads the version anew on every call. Sends no message and never waits:
-// it runs inside the low-level input hooks.
-HWND FindIEAddressEdit(HWND frame);
+// The address field's window below `frame` for the installed major
+// `version`, or null: for versions below 6, for other browsers' frames and
+// when a link of the chain is missing. Reads no registry, sends no message
+// and never waits: it runs inside the low-level input hooks.
+HWND FindIEAddressEdit(HWND frame, int version);

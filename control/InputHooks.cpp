@@ -33,22 +33,23 @@ const wchar_t* const kBrowserFrameClasses[] = {L"IEFrame", L"Chrome_WidgetWin_0"
                                                L"MozillaWindowClass", L"MozillaUIWindowClass"};
 constexpr int kClassChars = 260;
 
+// Read when the mode starts: a registry read on every input event of the
+// desktop would slow each key and mouse move. One word, this process's own.
+int g_nIEVersion = 0;
+
 // Internet Explorer's address field when Internet Explorer is in front.
 HWND ForegroundIEAddressEdit() {
     const HWND browser = IsBrowserForeground();
-    return browser ? FindIEAddressEdit(browser) : nullptr;
+    return browser ? FindIEAddressEdit(browser, g_nIEVersion) : nullptr;
 }
 
-// The keyboard focus of `window`'s thread. The attachment that makes it
-// readable is undone at once: left in place it would tie this thread's input
-// state to the browser's for good.
+// The keyboard focus of `window`'s thread. Read without attaching to that
+// thread's input: an attachment, even one undone at once, can take the
+// foreground from the user's window (seen under Wine).
 HWND FocusOfThreadOf(HWND window) {
-    const DWORD thread = GetWindowThreadProcessId(window, nullptr);
-    const DWORD self = GetCurrentThreadId();
-    const bool attached = thread != self && AttachThreadInput(thread, self, TRUE);
-    const HWND focus = GetFocus();
-    if (attached) AttachThreadInput(thread, self, FALSE);
-    return focus;
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
 }
 
 struct HookKind {
@@ -86,6 +87,7 @@ LRESULT CALLBACK MouseHookProc(int nCode, WPARAM wParam, LPARAM lParam) {
 }
 
 void CRestrictAction::InstallHook() {
+    g_nIEVersion = GetIEVersion();
     const HookKind kinds[] = {
         {&g_hKeyboardHook, WH_KEYBOARD_LL, &KeyboardHookProc, L"CRestrictAction::Install WH_KEYBOARD_LL",
          L"CRestrictAction::InstallHook [Failed to create KeyBoardHooker]."},

@@ -1,6 +1,6 @@
 // The low-level input hooks of MODE_URLRESTRICT through the host's path:
-// SendInput into an Internet Explorer-shaped window chain of this process
-// drives g_bCheckUrl, read from the module's shared section.
+// SendInput into Internet Explorer-shaped window chains drives g_bCheckUrl,
+// read from the module's shared section.
 #include "support/FakeBrowser.h"
 #include "support/ScratchLog.h"
 #include "support/SharedWords.h"
@@ -8,9 +8,13 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 namespace {
 
 constexpr DWORD kInputWaitMs = 10000;
+constexpr DWORD kSecondHostWaitMs = 30000;
 constexpr wchar_t kVersionKey[] = L"SOFTWARE\\Microsoft\\Internet Explorer\\Version Vector";
 const std::vector<const wchar_t*> kIE8Chain = {L"WorkerW", L"ReBarWindow32", L"Address Band Root", L"Edit"};
 
@@ -42,6 +46,50 @@ bool TypeLetter(TestHost& host, HWND edit) {
     SendInputOf('A');
     return host.WaitFor([&] { return GetWindowTextLengthW(edit) > before; }, kInputWaitMs);
 }
+
+// Types a letter into the focused Internet Explorer address field, then
+// sends `resume` (a key, or 0: a mouse move). The flag drops to 0 and comes
+// back to 1, and the browser stays in front throughout.
+void ExpectTypingTracked(TestHost& host, const UrlRestrWords* words, HWND address, WORD resume) {
+    const HWND browser = GetAncestor(address, GA_ROOT);
+    EXPECT_TRUE(TypeLetter(host, address)) << "the letter reached the address field";
+    EXPECT_EQ(words->checkUrl, FALSE);
+    EXPECT_EQ(GetForegroundWindow(), browser) << "after typing";
+    SendInputOf(resume);
+    EXPECT_TRUE(host.WaitFor([&] { return words->checkUrl == TRUE; }, kInputWaitMs)) << "resumed by " << resume;
+    EXPECT_EQ(GetForegroundWindow(), browser) << "after resuming";
+}
+
+// Internet Explorer in front with its address field focused, on a thread of
+// its own as a real browser's windows are: the hooks read another thread's
+// focus.
+class IEOnOwnThread {
+public:
+    IEOnOwnThread() : thread_([this] { Run(); }) {}
+    ~IEOnOwnThread() {
+        quit_ = true;
+        thread_.join();
+    }
+    HWND Address() const { return address_; }
+
+private:
+    void Run() {
+        FakeBrowser browser(L"IEFrame", L"Browser");
+        const HWND address = browser.AddChain(kIE8Chain);
+        SetForegroundWindow(browser.hwnd());
+        SetFocus(address);
+        address_ = address;
+        for (MSG msg; !quit_; MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT))
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
+    }
+
+    std::atomic<HWND> address_{nullptr};
+    std::atomic<bool> quit_{false};
+    std::thread thread_;
+};
 
 }  // namespace
 
@@ -87,6 +135,8 @@ TEST(InputHooks, SharedHooksTrackTypingInIEAddressFieldUntilStop) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.label);
         IEVersionValue version(row.version);
+        // The hooks use the version read when the mode starts.
+        host.StartRestrict(MODE_URLRESTRICT, 1, nullptr);
         FakeBrowser browser(row.frameClass, L"Browser");
         const HWND address = browser.AddChain(row.chain);
         const HWND other = browser.AddChain({L"Edit"});
@@ -94,16 +144,13 @@ TEST(InputHooks, SharedHooksTrackTypingInIEAddressFieldUntilStop) {
         words->checkUrl = TRUE;
 
         SetFocus(address);
-        ASSERT_TRUE(TypeLetter(host, address));
-        EXPECT_EQ(words->checkUrl, row.tracked ? FALSE : TRUE);
-        if (!row.tracked) continue;
-
-        SendInputOf(VK_RETURN);
-        EXPECT_TRUE(host.WaitFor([&] { return words->checkUrl == TRUE; }, kInputWaitMs));
-        ASSERT_TRUE(TypeLetter(host, address));
-        EXPECT_EQ(words->checkUrl, FALSE);
-        SendInputOf(0);
-        EXPECT_TRUE(host.WaitFor([&] { return words->checkUrl == TRUE; }, kInputWaitMs));
+        if (!row.tracked) {
+            ASSERT_TRUE(TypeLetter(host, address));
+            EXPECT_EQ(words->checkUrl, TRUE);
+            continue;
+        }
+        ExpectTypingTracked(host, words, address, VK_RETURN);
+        ExpectTypingTracked(host, words, address, 0);
 
         SetFocus(other);
         ASSERT_TRUE(TypeLetter(host, other));
@@ -119,4 +166,34 @@ TEST(InputHooks, SharedHooksTrackTypingInIEAddressFieldUntilStop) {
     host.StartRestrict(MODE_URLRESTRICT, 1, nullptr);
     EXPECT_NE(words->keyboardHook, nullptr);
     EXPECT_EQ(CountLines(host.LogLines(), "CRestrictAction::Install WH_MOUSE_LL"), 2);
+}
+
+// A host with URL restriction started while Internet Explorer 11 is
+// installed, g_bCheckUrl at 1.
+class InputHooksIE11 : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(host.Loaded());
+        host.Initial(0, 100);
+        host.StartRestrict(MODE_URLRESTRICT, 1, nullptr);
+        words->checkUrl = TRUE;
+    }
+    void TearDown() override {
+        if (words) words->checkUrl = TRUE;
+    }
+
+    IEVersionValue version{L"11.0000"};
+    TestHost host;
+    UrlRestrWords* words = LoadedUrlRestrWords();
+};
+
+// A browser's windows live on another thread than the hooks: its focus is
+// read without taking the user's window out of the front, and the Enter
+// that follows the typing is seen.
+TEST_F(InputHooksIE11, EnterInAnotherThreadsAddressFieldResumesTheCheckAndKeepsTheForeground) {
+    IEOnOwnThread browser;
+    ASSERT_TRUE(host.WaitFor(
+        [&] { return browser.Address() && GetForegroundWindow() == GetAncestor(browser.Address(), GA_ROOT); },
+        kInputWaitMs));
+    ExpectTypingTracked(host, words, browser.Address(), VK_RETURN);
 }
