@@ -90,6 +90,8 @@ public:
     BOOL LoadRestrictConfig();
     void InstallHook();
     void UninstallHook();
+    // Only the hooks this process installed; another host's stay.
+    void RemoveOwnHooks();
 
     HostContext Host() const noexcept { return HostContext(m_pHostContext); }
     CHostLog* HostLog() const noexcept { return Host().Log(); }

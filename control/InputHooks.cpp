@@ -7,7 +7,6 @@
 #include "module/ModuleState.h"
 
 #include <cwchar>
-#include <initializer_list>
 #include <utility>
 
 // One copy for every process that loads the module: a second host finds
@@ -37,6 +36,11 @@ constexpr int kClassChars = 260;
 // desktop would slow each key and mouse move. One word, this process's own.
 int g_nIEVersion = 0;
 
+// The hooks this process installed. The shared words may hold another
+// host's, which this process must leave alone when it unloads.
+HHOOK g_hOwnKeyboardHook = nullptr;
+HHOOK g_hOwnMouseHook = nullptr;
+
 // Internet Explorer's address field when Internet Explorer is in front.
 HWND ForegroundIEAddressEdit() {
     const HWND browser = IsBrowserForeground();
@@ -53,11 +57,19 @@ HWND FocusOfThreadOf(HWND window) {
 }
 
 struct HookKind {
-    HHOOK* slot;
+    HHOOK* shared;
+    HHOOK* own;
     int id;
     HOOKPROC proc;
     const wchar_t* installLine;
     const wchar_t* failureLine;
+};
+
+const HookKind kHookKinds[] = {
+    {&g_hKeyboardHook, &g_hOwnKeyboardHook, WH_KEYBOARD_LL, &KeyboardHookProc,
+     L"CRestrictAction::Install WH_KEYBOARD_LL", L"CRestrictAction::InstallHook [Failed to create KeyBoardHooker]."},
+    {&g_hMouseHook, &g_hOwnMouseHook, WH_MOUSE_LL, &MouseHookProc, L"CRestrictAction::Install WH_MOUSE_LL",
+     L"CRestrictAction::InstallHook [Failed to create MouseHooker]."},
 };
 
 }  // namespace
@@ -88,21 +100,28 @@ LRESULT CALLBACK MouseHookProc(int nCode, WPARAM wParam, LPARAM lParam) {
 
 void CRestrictAction::InstallHook() {
     g_nIEVersion = GetIEVersion();
-    const HookKind kinds[] = {
-        {&g_hKeyboardHook, WH_KEYBOARD_LL, &KeyboardHookProc, L"CRestrictAction::Install WH_KEYBOARD_LL",
-         L"CRestrictAction::InstallHook [Failed to create KeyBoardHooker]."},
-        {&g_hMouseHook, WH_MOUSE_LL, &MouseHookProc, L"CRestrictAction::Install WH_MOUSE_LL",
-         L"CRestrictAction::InstallHook [Failed to create MouseHooker]."},
-    };
-    for (const HookKind& kind : kinds) {
-        if (*kind.slot) continue;
+    for (const HookKind& kind : kHookKinds) {
+        if (*kind.shared) continue;
         Log(HostLog(), RA_LOG_TRACE, kind.installLine);
-        *kind.slot = SetWindowsHookExW(kind.id, kind.proc, g_hModuleInstance, 0);
-        if (!*kind.slot) Log(HostLog(), RA_LOG_ERROR, kind.failureLine);
+        *kind.own = *kind.shared = SetWindowsHookExW(kind.id, kind.proc, g_hModuleInstance, 0);
+        if (!*kind.shared) Log(HostLog(), RA_LOG_ERROR, kind.failureLine);
     }
 }
 
 void CRestrictAction::UninstallHook() {
-    // A failure to unhook leaves the word cleared all the same.
-    for (HHOOK* slot : {&g_hKeyboardHook, &g_hMouseHook}) UniqueHook(std::exchange(*slot, nullptr)).reset();
+    RemoveOwnHooks();
+    // A stop also removes hooks another host installed: the words are
+    // common to every host. A failure to unhook clears the word all the same.
+    for (const HookKind& kind : kHookKinds) UniqueHook(std::exchange(*kind.shared, nullptr)).reset();
+}
+
+void CRestrictAction::RemoveOwnHooks() {
+    for (const HookKind& kind : kHookKinds) {
+        const HHOOK own = std::exchange(*kind.own, nullptr);
+        if (!own) continue;
+        // Cleared first, and only while it still holds this process's hook,
+        // so that a hook another host installed meanwhile stays in place.
+        InterlockedCompareExchangePointer(reinterpret_cast<PVOID volatile*>(kind.shared), nullptr, own);
+        UniqueHook(own).reset();
+    }
 }

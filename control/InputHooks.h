@@ -6,6 +6,10 @@
 // Internet Explorer's address field, 1 after Enter there or any mouse event
 // while Internet Explorer is in front. The URL check acts on an allow list
 // only while it is 1. Only the hook procedures write it.
+//
+// The hooks run on the thread that started the mode, in the process that
+// installed them; a process unloading the module removes only those it
+// installed itself.
 #pragma once
 
 #include <windows.h>

@@ -16,7 +16,7 @@ void Attach(HINSTANCE instance) {
 void Detach() {
     if (!g_pRestrictAction) return;
     // Hooks still installed would call into unloaded code.
-    g_pRestrictAction->UninstallHook();
+    g_pRestrictAction->RemoveOwnHooks();
     g_pRestrictAction->DestroyWindow();
     delete g_pRestrictAction;
     g_pRestrictAction = nullptr;

@@ -1,6 +1,7 @@
 // The low-level input hooks of MODE_URLRESTRICT through the host's path:
 // SendInput into Internet Explorer-shaped window chains drives g_bCheckUrl,
 // read from the module's shared section.
+#include "support/ChildProcess.h"
 #include "support/FakeBrowser.h"
 #include "support/ScratchLog.h"
 #include "support/SharedWords.h"
@@ -196,4 +197,27 @@ TEST_F(InputHooksIE11, EnterInAnotherThreadsAddressFieldResumesTheCheckAndKeepsT
         [&] { return browser.Address() && GetForegroundWindow() == GetAncestor(browser.Address(), GA_ROOT); },
         kInputWaitMs));
     ExpectTypingTracked(host, words, browser.Address(), VK_RETURN);
+}
+
+// A second host maps the same module and unloads it while this host's hooks
+// run: the shared words keep this host's handles and both hooks go on.
+TEST_F(InputHooksIE11, AnotherHostUnloadingTheModuleLeavesThisHostsHooks) {
+    const UrlRestrWords before = *words;
+    ASSERT_NE(before.keyboardHook, nullptr);
+
+    // The reference host, watching applications only: its log shows that
+    // the module ran there, and nothing of it touches the hooks.
+    ScratchLog secondLog(L"secondhost.log");
+    ChildProcess second(ProgramFolder() + L"RefHost.exe",
+                        L"RefHost.exe --start 4 --run 0 --log \"" + secondLog.path + L"\"");
+    ASSERT_TRUE(host.WaitFor([&] { return second.Ended(0); }, kSecondHostWaitMs));
+    EXPECT_EQ(CountLines(secondLog.Messages(), "CRestrictAction::StopRestrictAction [MODE_APPWATCH]."), 1);
+    EXPECT_EQ(words->keyboardHook, before.keyboardHook);
+    EXPECT_EQ(words->mouseHook, before.mouseHook);
+
+    FakeBrowser browser(L"IEFrame", L"Browser");
+    const HWND address = browser.AddChain(kIE8Chain);
+    ASSERT_TRUE(MadeForeground(browser.hwnd()));
+    SetFocus(address);
+    ExpectTypingTracked(host, words, address, 0);
 }
