@@ -14,6 +14,10 @@
 //     --log PATH --mask N     the log file and level mask (default mask 1)
 //     --base DIR              base folder (Config\Restrict.ini lives below)
 //     --folder DIR            a host program folder (up to 8)
+//     --front TITLE           wait up to 10 s for a window with this title and
+//                             bring it to the front before the modes start:
+//                             owned windows (the Run dialog) are examined
+//                             only while they are in front
 #include "RestrictAction.h"
 #include "HostList.h"
 #include "HostModule.h"
@@ -31,7 +35,7 @@ struct Options {
     DWORD period = 5000;
     DWORD run = 10000;
     LRESULT confirm = 0;
-    std::wstring log, base;
+    std::wstring log, base, front;
     DWORD mask = 1;
     std::vector<std::wstring> folders;
     std::vector<std::wstring> lists[4];
@@ -69,6 +73,7 @@ bool Parse(int argc, wchar_t** argv, Options& o) {
         else if (key == L"--log") o.log = value;
         else if (key == L"--mask") o.mask = Number(value);
         else if (key == L"--base") o.base = value;
+        else if (key == L"--front") o.front = value;
         else if (key == L"--folder" && o.folders.size() < 8) o.folders.push_back(value);
         else if (key == L"--list" && value.size() > 2 && value[1] == L'=' && value[0] >= L'1' && value[0] <= L'3')
             o.lists[value[0] - L'0'] = Split(value.substr(2), L';');
@@ -94,6 +99,14 @@ void PrintRecord(const char* indent, const CLIENT_APP_INFO& r) {
     wprintf(L"%hs%ls  pid %lu  \"%ls\"\n", indent, r.szAppExeName, r.dwProcessId, r.szWindowTitle);
 }
 
+// A restricted record: the host also learns where the program lives.
+void PrintRestricted(const wchar_t* what, WPARAM wParam, LPARAM lParam) {
+    const auto& r = *reinterpret_cast<const CLIENT_APP_INFO*>(wParam);
+    wprintf(L"%ls (%ls list): ", what, lParam ? L"deny" : L"allow");
+    PrintRecord("", r);
+    wprintf(L"      %ls\n", r.szAppExePath);
+}
+
 LRESULT CALLBACK NotifyProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_RA_APPWATCH_REPORT: {
@@ -104,12 +117,10 @@ LRESULT CALLBACK NotifyProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
         break;
     }
     case WM_RA_APP_RESTRICTED:
-        wprintf(L"0x591 application restricted (%ls list): ", lParam ? L"deny" : L"allow");
-        PrintRecord("", *reinterpret_cast<const CLIENT_APP_INFO*>(wParam));
+        PrintRestricted(L"0x591 application restricted", wParam, lParam);
         break;
     case WM_RA_URL_RESTRICTED:
-        wprintf(L"0x593 address restricted (%ls list): ", lParam ? L"deny" : L"allow");
-        PrintRecord("", *reinterpret_cast<const CLIENT_APP_INFO*>(wParam));
+        PrintRestricted(L"0x593 address restricted", wParam, lParam);
         break;
     case WM_RA_URL_CONFIRM:
         wprintf(L"0x594 confirm address of window %p: replying %ld\n", reinterpret_cast<void*>(wParam),
@@ -133,6 +144,16 @@ void Pump(DWORD ms) {
             DispatchMessageW(&msg);
         }
     }
+}
+
+void BringToFront(const std::wstring& title) {
+    for (int i = 0; i < 100; ++i, Sleep(100))
+        if (HWND window = FindWindowW(nullptr, title.c_str()); window && IsWindowVisible(window)) {
+            SetForegroundWindow(window);
+            wprintf(L"RefHost: \"%ls\" brought to the front\n", title.c_str());
+            return;
+        }
+    wprintf(L"RefHost: no window \"%ls\" appeared\n", title.c_str());
 }
 
 }  // namespace
@@ -180,6 +201,7 @@ int wmain(int argc, wchar_t** argv) {
         fwprintf(stderr, L"RefHost: RestrictAction.dll not loaded (error %lu)\n", GetLastError());
         return 1;
     }
+    if (!o.front.empty()) BringToFront(o.front);
     BOOL enabled = TRUE;
     Export<PFN_RA_INITIAL>(dll, "Initial")(&hostWnd, context, &enabled, o.period, o.timer);
     for (const auto& s : o.starts)
