@@ -40,7 +40,10 @@ CRestrictAction::~CRestrictAction() {
 }
 
 bool CRestrictAction::CreateControllerWindow() {
-    return Create(L"RestrictActionWnd", L"RestrictAction", WS_DLGFRAME);
+    if (!Create(L"RestrictActionWnd", L"RestrictAction", WS_DLGFRAME)) return false;
+    BindProcessEntryPoints();
+    m_strControlTitles = BuiltInControlTitles();
+    return true;
 }
 
 BOOL* CRestrictAction::ModeFlag(int nMode) noexcept {
@@ -124,21 +127,8 @@ void CRestrictAction::OnTimer(UINT_PTR nIDEvent) {
         RestrictWindows(nullptr, nullptr, FALSE, 0);
 }
 
-LRESULT CRestrictAction::OnCreate(WPARAM wParam, LPARAM lParam) {
-    if (Window::HandleMessage(WM_CREATE, wParam, lParam) == -1) return -1;
-    BindProcessEntryPoints();
-    m_strControlTitles = BuiltInControlTitles();
-    return 0;
-}
-
 LRESULT CRestrictAction::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_CREATE:
-        return OnCreate(wParam, lParam);
-    case WM_TIMER:
-        OnTimer(static_cast<UINT_PTR>(wParam));
-        break;
-    }
+    if (message == WM_TIMER) OnTimer(static_cast<UINT_PTR>(wParam));
     return Window::HandleMessage(message, wParam, lParam);
 }
 
