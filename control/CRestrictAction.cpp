@@ -4,8 +4,6 @@
 #include "apprestrict/ProcessImages.h"
 #include "control/HostLog.h"
 
-#include <mmsystem.h>
-
 namespace {
 
 const wchar_t* const kStartLines[] = {
@@ -92,7 +90,7 @@ BOOL CRestrictAction::StartRestrictAction(int nMode, DWORD nParam, void* pParam,
         break;
     }
     *ModeFlag(nMode) = TRUE;
-    if (nMode == MODE_APPWATCH) m_dwAppWatchStart = timeGetTime();
+    if (nMode == MODE_APPWATCH) m_dwAppWatchStart = GetTickCount();
     if (nMode == MODE_URLRESTRICT) InstallHook();
     return TRUE;
 }
