@@ -1,5 +1,6 @@
 #include "control/CRestrictAction.h"
 #include "module/ModuleState.h"
+#include "module/Runtime.h"
 
 #include <new>
 
@@ -15,12 +16,14 @@ void Attach(HINSTANCE instance) {
 // another thread. From a thread other than the loading one the window is
 // left to its own thread to close (Window::Destroy).
 void Detach() {
-    if (!g_pRestrictAction) return;
-    // Hooks still installed would call into unloaded code.
-    g_pRestrictAction->UninstallHook();
-    g_pRestrictAction->DestroyWindow();
-    delete g_pRestrictAction;
-    g_pRestrictAction = nullptr;
+    if (g_pRestrictAction) {
+        // Hooks still installed would call into unloaded code.
+        g_pRestrictAction->UninstallHook();
+        g_pRestrictAction->DestroyWindow();
+        delete g_pRestrictAction;
+        g_pRestrictAction = nullptr;
+    }
+    ReleaseRuntime();
 }
 
 }  // namespace

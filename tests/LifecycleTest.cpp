@@ -1,5 +1,6 @@
 // The exports in the host's order, and what a host sees of them: the log
 // lines, the timer and the enable flag; loading and unloading.
+#include "support/LoadCycles.h"
 #include "support/ScratchLog.h"
 #include "support/TestHost.h"
 
@@ -94,6 +95,19 @@ TEST(Lifecycle, SecondInitialOnlyReplacesTheReportPeriodAndOnlyTheTimersIdSweeps
     EXPECT_EQ(host.Received(WM_RA_APPWATCH_REPORT).size(), 1u);
     host.Pump(400);
     EXPECT_EQ(host.Received(WM_RA_APPWATCH_REPORT).size(), 1u) << "the new interval is not taken";
+}
+
+// A host may load and unload the module per lesson, for years: a cycle keeps
+// no TLS index, no handle and no heap block. The benchmark runs 2,000.
+TEST(Lifecycle, LoadUnloadCyclesKeepNoTlsIndexHandleOrHeapBlock) {
+    const struct {
+        const char* label;
+        void (*cycle)();
+    } rows[] = {{"LoadLibrary and FreeLibrary", &BareCycle}, {"Initial, a mode and a tick", &HostCycle}};
+    for (const auto& row : rows) {
+        const CycleRun run = RunCycles(row.cycle, 150);
+        EXPECT_TRUE(run.Flat()) << row.label << ": " << Narrow(run.Change());
+    }
 }
 
 // FreeLibrary on a thread other than the loading one: the detach there may
