@@ -4,8 +4,6 @@
 #include "apprestrict/ProcessImages.h"
 #include "control/HostLog.h"
 
-#include <mmsystem.h>
-
 namespace {
 
 const wchar_t* const kStartLines[] = {
@@ -40,7 +38,10 @@ CRestrictAction::~CRestrictAction() {
 }
 
 bool CRestrictAction::CreateControllerWindow() {
-    return Create(L"RestrictActionWnd", L"RestrictAction", WS_DLGFRAME);
+    if (!Create(L"RestrictActionWnd", L"RestrictAction", WS_DLGFRAME)) return false;
+    BindProcessEntryPoints();
+    m_strControlTitles = BuiltInControlTitles();
+    return true;
 }
 
 BOOL* CRestrictAction::ModeFlag(int nMode) noexcept {
@@ -89,7 +90,7 @@ BOOL CRestrictAction::StartRestrictAction(int nMode, DWORD nParam, void* pParam,
         break;
     }
     *ModeFlag(nMode) = TRUE;
-    if (nMode == MODE_APPWATCH) m_dwAppWatchStart = timeGetTime();
+    if (nMode == MODE_APPWATCH) m_dwAppWatchStart = GetTickCount();
     if (nMode == MODE_URLRESTRICT) InstallHook();
     return TRUE;
 }
@@ -124,21 +125,8 @@ void CRestrictAction::OnTimer(UINT_PTR nIDEvent) {
         RestrictWindows(nullptr, nullptr, FALSE, 0);
 }
 
-LRESULT CRestrictAction::OnCreate(WPARAM wParam, LPARAM lParam) {
-    if (Window::HandleMessage(WM_CREATE, wParam, lParam) == -1) return -1;
-    BindProcessEntryPoints();
-    m_strControlTitles = BuiltInControlTitles();
-    return 0;
-}
-
 LRESULT CRestrictAction::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_CREATE:
-        return OnCreate(wParam, lParam);
-    case WM_TIMER:
-        OnTimer(static_cast<UINT_PTR>(wParam));
-        break;
-    }
+    if (message == WM_TIMER) OnTimer(static_cast<UINT_PTR>(wParam));
     return Window::HandleMessage(message, wParam, lParam);
 }
 

@@ -53,7 +53,9 @@ public:
     CRestrictAction();
     ~CRestrictAction() override;
 
-    // Creates the hidden "RestrictAction" window (runs OnCreate).
+    // Creates the hidden "RestrictAction" window, then binds the
+    // process-enumeration entry points and fills the built-in title table.
+    // A controller whose window failed still answers the exports.
     bool CreateControllerWindow();
 
     // ---- The exports' operations -----------------------------------------
@@ -132,7 +134,6 @@ protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    LRESULT OnCreate(WPARAM wParam, LPARAM lParam);
     void OnTimer(UINT_PTR nIDEvent);
     void KillTimer();
     BOOL* ModeFlag(int nMode) noexcept;

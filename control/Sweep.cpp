@@ -6,8 +6,6 @@
 #include "control/CRestrictAction.h"
 #include "fw/Text.h"
 
-#include <mmsystem.h>
-
 #include <cwchar>
 
 namespace {
@@ -57,7 +55,7 @@ void CRestrictAction::RestrictWindows(LPCWSTR pszTitle, LPCWSTR pszPath, BOOL bH
 
     bool reportDue = false;
     if (!host && m_bAppWatch) {
-        const DWORD now = timeGetTime();
+        const DWORD now = GetTickCount();
         if (now - m_dwAppWatchStart >= m_dwAppWatchPeriod) {
             reportDue = true;
             m_dwAppWatchStart = now;

@@ -9,24 +9,37 @@ HINSTANCE ThisModule() {
 
 Window::~Window() {
     Destroy();
-    // A class registered by a DLL outlives the DLL unless it is unregistered;
-    // a later load would find it pointing at unloaded code.
+    // Fails while a window of another thread still uses the class; the class
+    // then keeps only the system's procedure.
     if (className_) UnregisterClassW(className_, ThisModule());
 }
 
 bool Window::Create(const wchar_t* className, const wchar_t* title, DWORD style) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = &Window::WndProc;
+    wc.lpfnWndProc = DefWindowProcW;  // user32's, through the import table
     wc.hInstance = ThisModule();
     wc.lpszClassName = className;
     if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
     className_ = className;
-    return CreateWindowExW(0, className, title, style, 0, 0, 0, 0, nullptr, nullptr, wc.hInstance, this) != nullptr;
+    const HWND hwnd = CreateWindowExW(0, className, title, style, 0, 0, 0, 0, nullptr, nullptr, wc.hInstance, nullptr);
+    if (!hwnd) return false;
+    hwnd_ = hwnd;
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Window::WndProc));
+    return true;
 }
 
 BOOL Window::Destroy() {
-    return hwnd_ ? DestroyWindow(hwnd_) : FALSE;
+    if (!hwnd_) return FALSE;
+    if (GetWindowThreadProcessId(hwnd_, nullptr) == GetCurrentThreadId()) return DestroyWindow(hwnd_);
+    // Its timers fire into DefWindowProc, which ignores them, until the
+    // owner's DefWindowProc answers WM_CLOSE by destroying it.
+    SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DefWindowProcW));
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+    PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+    hwnd_ = nullptr;
+    return TRUE;
 }
 
 LRESULT Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -34,11 +47,6 @@ LRESULT Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CALLBACK Window::WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->hwnd_ = hwnd;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
     auto* self = reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
     LRESULT result = 0;

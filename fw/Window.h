@@ -1,7 +1,12 @@
 // Base of the module's own windows. Lifetime: the object must outlive its
-// window; Destroy() (or the destructor) destroys the window on the thread
-// that created it. Messages reach HandleMessage() from WM_NCCREATE until
-// WM_NCDESTROY; `this` travels through lpCreateParams.
+// window. Messages reach HandleMessage() from the end of Create() until
+// WM_NCDESTROY; those sent while the window is being created go to the
+// system's procedure.
+//
+// Nothing of the module stays reachable from a window or a class once the
+// module is gone: the class is registered with the system's procedure (a
+// class still used by a window cannot be unregistered, and a later load
+// would find it), and each window is subclassed only after creation.
 #pragma once
 
 #include <windows.h>
@@ -16,6 +21,10 @@ public:
 
     // Registers the class on first use (per module) and creates the window.
     bool Create(const wchar_t* className, const wchar_t* title, DWORD style);
+    // Destroys the window on its own thread. From another thread, which may
+    // not destroy it and must not wait for its owner (a library unloading
+    // there holds the loader lock), the window is handed back to the
+    // system's procedure and its own thread is asked to close it.
     BOOL Destroy();
 
 protected:

@@ -1,5 +1,6 @@
 #include "control/CRestrictAction.h"
 #include "module/ModuleState.h"
+#include "module/Runtime.h"
 
 #include <new>
 
@@ -7,19 +8,22 @@ namespace {
 
 void Attach(HINSTANCE instance) {
     g_pRestrictAction = new (std::nothrow) CRestrictAction;
-    // Runs OnCreate, which binds the process-enumeration entry points.
-    // A controller whose window failed still answers the exports.
     if (g_pRestrictAction) g_pRestrictAction->CreateControllerWindow();
     g_hModuleInstance = instance;
 }
 
+// May run on any thread, under the loader lock: nothing here waits for
+// another thread. From a thread other than the loading one the window is
+// left to its own thread to close (Window::Destroy).
 void Detach() {
-    if (!g_pRestrictAction) return;
-    // Hooks still installed would call into unloaded code.
-    g_pRestrictAction->RemoveOwnHooks();
-    g_pRestrictAction->DestroyWindow();
-    delete g_pRestrictAction;
-    g_pRestrictAction = nullptr;
+    if (g_pRestrictAction) {
+        // Hooks still installed would call into unloaded code.
+        g_pRestrictAction->RemoveOwnHooks();
+        g_pRestrictAction->DestroyWindow();
+        delete g_pRestrictAction;
+        g_pRestrictAction = nullptr;
+    }
+    ReleaseRuntime();
 }
 
 }  // namespace

@@ -1,9 +1,12 @@
 // The exports in the host's order, and what a host sees of them: the log
-// lines, the timer and the enable flag.
+// lines, the timer and the enable flag; loading and unloading.
+#include "support/LoadCycles.h"
 #include "support/ScratchLog.h"
 #include "support/TestHost.h"
 
 #include <gtest/gtest.h>
+
+#include <thread>
 
 TEST(Lifecycle, ExportsBeforeInitialReturnOneAndDoNothing) {
     TestHost host;
@@ -92,4 +95,50 @@ TEST(Lifecycle, SecondInitialOnlyReplacesTheReportPeriodAndOnlyTheTimersIdSweeps
     EXPECT_EQ(host.Received(WM_RA_APPWATCH_REPORT).size(), 1u);
     host.Pump(400);
     EXPECT_EQ(host.Received(WM_RA_APPWATCH_REPORT).size(), 1u) << "the new interval is not taken";
+}
+
+// A host may load and unload the module per lesson, for years: a cycle keeps
+// no TLS index, no handle and no heap block. The benchmark runs 2,000.
+TEST(Lifecycle, LoadUnloadCyclesKeepNoTlsIndexHandleOrHeapBlock) {
+    const struct {
+        const char* label;
+        void (*cycle)();
+    } rows[] = {{"LoadLibrary and FreeLibrary", &BareCycle}, {"Initial, a mode and a tick", &HostCycle}};
+    for (const auto& row : rows) {
+        const CycleRun run = RunCycles(row.cycle, 150);
+        EXPECT_TRUE(run.Flat()) << row.label << ": " << Narrow(run.Change());
+    }
+}
+
+// FreeLibrary on a thread other than the loading one: the detach there may
+// neither destroy the loading thread's window nor wait for that thread.
+// Nothing of the unloaded image stays reachable from the window or its
+// class, the window goes when its own thread pumps, and a new load works.
+TEST(Lifecycle, UnloadOnAnotherThreadLeavesNothingReachableAndReloads) {
+    TestHost first;
+    first.Initial(0, 20);
+    first.StartRestrict(MODE_APPWATCH);
+    ASSERT_TRUE(first.WaitFor([&] { return !first.Received(WM_RA_APPWATCH_REPORT).empty(); }, 5000));
+    const HWND old = first.ControllerWindow();
+    const HMODULE dll = first.ReleaseLibrary();
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(dll);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(reinterpret_cast<const char*>(dll) + dos->e_lfanew);
+    const ULONG_PTR begin = reinterpret_cast<ULONG_PTR>(dll), end = begin + nt->OptionalHeader.SizeOfImage;
+    auto inImage = [&](ULONG_PTR address) { return address >= begin && address < end; };
+
+    std::thread([dll] { FreeLibrary(dll); }).join();
+    ASSERT_EQ(GetModuleHandleW(L"RestrictAction.dll"), nullptr);
+    EXPECT_FALSE(inImage(IsWindow(old) ? GetWindowLongPtrW(old, GWLP_WNDPROC) : 0)) << "window procedure";
+    WNDCLASSEXW wc{};  // the procedure stays null when the class is gone
+    wc.cbSize = sizeof(wc);
+    GetClassInfoExW(dll, L"RestrictActionWnd", &wc);
+    EXPECT_FALSE(inImage(reinterpret_cast<ULONG_PTR>(wc.lpfnWndProc))) << "class procedure";
+    first.Pump(300);
+    EXPECT_FALSE(IsWindow(old));
+
+    TestHost second;
+    second.Initial(0, 50);
+    second.StartRestrict(MODE_APPWATCH);
+    EXPECT_NE(second.ControllerWindow(), nullptr);
+    EXPECT_TRUE(second.WaitFor([&] { return !second.Received(WM_RA_APPWATCH_REPORT).empty(); }, 5000));
 }

@@ -31,6 +31,9 @@ public:
     TestHost& operator=(const TestHost&) = delete;
 
     bool Loaded() const { return static_cast<bool>(dll_); }
+    // Hands the library over: the caller frees it, and no export may be
+    // called through this host afterwards.
+    [[nodiscard]] HMODULE ReleaseLibrary() { return dll_.release(); }
 
     // The exports, called through GetProcAddress.
     BOOL Initial(DWORD appWatchPeriod = 0, UINT timerInterval = 100);
