@@ -4,7 +4,8 @@
 // Threads: the object and its hidden window belong to the thread that loaded
 // the library; Initial runs there (it sets the window's timer). The other
 // exports may come from any host thread. Each sweep holds m_cs from start to
-// end; mode words are single aligned 32-bit values written without a lock.
+// end; a timer tick that finds it taken skips its turn, Restrict waits. Mode
+// words are single aligned 32-bit values written without a lock.
 //
 // The member operations are spread over the subsystem folders: this folder
 // has the exports' operations, the sweep and the hooks; config/ the

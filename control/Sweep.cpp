@@ -42,9 +42,7 @@ SweepRecord MakeRecord(HWND hwnd, BOOL foreground, const std::wstring& caption, 
 // The walk passes over owned and child windows, hidden or captionless ones,
 // the shell's desktop and the foreground window (examined already).
 bool IsSkippedInWalk(HWND hwnd, HWND foreground, std::wstring& caption) {
-    // Visibility first: asking a hidden window of another thread for its
-    // text length would wait for that thread.
-    if (!IsWindowVisible(hwnd) || GetParent(hwnd) || GetWindowTextLengthW(hwnd) == 0) return true;
+    if (!IsWindowVisible(hwnd) || GetParent(hwnd)) return true;
     caption = WindowCaption(hwnd);
     return caption.empty() || caption == L"Program Manager" || hwnd == foreground;
 }
