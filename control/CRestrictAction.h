@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+class ProcessNames;
 class ReportList;
 struct UrlListVariant;
 using SweepRecord = std::unique_ptr<CLIENT_APP_INFO>;
@@ -139,8 +140,10 @@ private:
     bool IsEnabled() const noexcept { return m_pbEnabled && *m_pbEnabled; }
 
     // Sweep steps (control/Sweep.cpp). `host` is null for a periodic sweep.
-    bool SweepForeground(HWND foreground, const HostRequest* host, bool reportDue, ReportList& report);
-    void SweepWindow(HWND hwnd, HWND foreground, const HostRequest* host, bool reportDue, ReportList& report);
+    bool SweepForeground(HWND foreground, const HostRequest* host, bool reportDue, ReportList& report,
+                         ProcessNames& names);
+    void SweepWindow(HWND hwnd, HWND foreground, const HostRequest* host, bool reportDue, ReportList& report,
+                     ProcessNames& names);
     bool ApplyModes(HWND hwnd, SweepRecord& record, const std::wstring& caption, bool reportDue, ReportList& report);
     void ApplyHostAction(HWND hwnd, const CLIENT_APP_INFO& info, const HostRequest& host);
 
