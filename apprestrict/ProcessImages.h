@@ -1,5 +1,5 @@
-// The process side: from a window to its process and image path, 16-bit
-// tasks included, through PSAPI and VDMDBG entry points bound at run time.
+// The process side: a window's process named by its image path, and ending
+// applications. PSAPI's module entry points are bound at run time.
 #pragma once
 
 #include "RestrictAction.h"
@@ -7,28 +7,28 @@
 
 #include <string>
 
-// Process id and image path of the window under examination. Each keeps its
-// previous value when a search finds nothing.
+// Process id and image path of the window under examination, set for each
+// window the sweep examines: id 0 and an empty path when that window had
+// gone, so that they never describe an earlier window. A record whose
+// dwProcessId is 0 falls back to them.
 extern DWORD g_dwCurrentPid;
 extern std::wstring g_strCurrentExePath;
-
-// Called for every process (and 16-bit task) with its narrow ANSI image
-// path, empty when the process could not be opened or named.
-// Return TRUE to go on, FALSE to stop.
-typedef BOOL(CALLBACK* ProcessImageProc)(DWORD dwProcessId, WORD hTask16, const char* pszImagePath, LPARAM lParam);
 
 void ResetProcessEntryPoints();
 void BindProcessEntryPoints();
 void FreeProcessLibraries();
 
-BOOL CALLBACK FindWindowPidProc(HWND hwnd, LPARAM lParam);
-BOOL CALLBACK FindExePathProc(DWORD dwProcessId, WORD hTask16, const char* pszImagePath, LPARAM lParam);
-// FALSE when the enumeration could not run at all.
-BOOL EnumProcessImages(ProcessImageProc proc, LPARAM lParam);
-BOOL Is64BitWindows();
+// The image path of process `pid`, from narrow ANSI text: its first module's
+// file name through PSAPI, else its image file name, which is in device form
+// (\Device\HarddiskVolumeN\...), as a 32-bit module sees a 64-bit process.
+// Empty when the process cannot be opened or named. A 16-bit task's window
+// belongs to its NTVDM process and is named ntvdm.exe, as hosts have always
+// seen it.
+std::wstring ProcessImagePath(DWORD pid);
 
 // Ends the record's process (its dwProcessId, or g_dwCurrentPid when that is
-// 0 or there is no record). A process that cannot be opened is left alone.
+// 0 or there is no record). A process that cannot be opened, or no process
+// at all, is left alone.
 void TerminateApplication(const CLIENT_APP_INFO* pInfo);
 // The same, but a process that cannot be opened has WM_CLOSE posted to
 // `hwnd` instead.

@@ -120,7 +120,10 @@ BOOL CRestrictAction::RestrictAction(LPCWSTR pszTitle, LPCWSTR pszPath, int nAct
 
 void CRestrictAction::OnTimer(UINT_PTR nIDEvent) {
     if (!IsEnabled()) return;
-    auto lock = m_cs.Lock();
+    // A host thread's sweep holds the lock: skip this tick rather than stop
+    // this thread's messages, which that sweep may be waiting for.
+    const auto lock = m_cs.TryLock();
+    if (!lock) return;
     if (nIDEvent == m_nTimerId && (m_bAppWatch || m_bControlWatch || m_bIELock || m_bUrlRestrict || m_bAppRestrict))
         RestrictWindows(nullptr, nullptr, FALSE, 0);
 }

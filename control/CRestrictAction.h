@@ -4,7 +4,8 @@
 // Threads: the object and its hidden window belong to the thread that loaded
 // the library; Initial runs there (it sets the window's timer). The other
 // exports may come from any host thread. Each sweep holds m_cs from start to
-// end; mode words are single aligned 32-bit values written without a lock.
+// end; a timer tick that finds it taken skips its turn, Restrict waits. Mode
+// words are single aligned 32-bit values written without a lock.
 //
 // The member operations are spread over the subsystem folders: this folder
 // has the exports' operations, the sweep and the hooks; config/ the
@@ -22,6 +23,7 @@
 #include <string>
 #include <vector>
 
+class ProcessNames;
 class ReportList;
 struct UrlListVariant;
 using SweepRecord = std::unique_ptr<CLIENT_APP_INFO>;
@@ -141,8 +143,10 @@ private:
     bool IsEnabled() const noexcept { return m_pbEnabled && *m_pbEnabled; }
 
     // Sweep steps (control/Sweep.cpp). `host` is null for a periodic sweep.
-    bool SweepForeground(HWND foreground, const HostRequest* host, bool reportDue, ReportList& report);
-    void SweepWindow(HWND hwnd, HWND foreground, const HostRequest* host, bool reportDue, ReportList& report);
+    bool SweepForeground(HWND foreground, const HostRequest* host, bool reportDue, ReportList& report,
+                         ProcessNames& names);
+    void SweepWindow(HWND hwnd, HWND foreground, const HostRequest* host, bool reportDue, ReportList& report,
+                     ProcessNames& names);
     bool ApplyModes(HWND hwnd, SweepRecord& record, const std::wstring& caption, bool reportDue, ReportList& report);
     void ApplyHostAction(HWND hwnd, const CLIENT_APP_INFO& info, const HostRequest& host);
 

@@ -7,15 +7,35 @@
 #include "fw/Text.h"
 
 #include <cwchar>
+#include <map>
+#include <vector>
+
+// The image paths named in one sweep, by process id: the windows of one
+// program share one naming.
+class ProcessNames {
+public:
+    const std::wstring& PathOf(DWORD pid) {
+        const auto [entry, added] = paths_.try_emplace(pid);
+        if (added) entry->second = ProcessImagePath(pid);
+        return entry->second;
+    }
+
+private:
+    std::map<DWORD, std::wstring> paths_;
+};
 
 namespace {
 
 constexpr DWORD kUrlNotifyDelayMs = 500;
 
-// Finds the window's process and image path into the module globals.
-void IdentifyProcess(HWND hwnd) {
-    EnumWindows(&FindWindowPidProc, reinterpret_cast<LPARAM>(hwnd));
-    EnumProcessImages(&FindExePathProc, static_cast<LPARAM>(g_dwCurrentPid));
+// Points the module globals at the window's own process. False when the
+// window has gone: the globals then name no process, never an earlier
+// window's, and the window gets no record.
+bool IdentifyProcess(HWND hwnd, ProcessNames& names) {
+    g_dwCurrentPid = 0;
+    GetWindowThreadProcessId(hwnd, &g_dwCurrentPid);
+    g_strCurrentExePath = g_dwCurrentPid ? names.PathOf(g_dwCurrentPid) : std::wstring();
+    return g_dwCurrentPid != 0;
 }
 
 // File name with extension, lower case.
@@ -26,25 +46,40 @@ std::wstring ExeNameOf(const std::wstring& path) {
     return ToLower(std::wstring(name) + ext);
 }
 
-SweepRecord MakeRecord(HWND hwnd, BOOL foreground, const std::wstring& caption, const std::wstring& path) {
+// A record of the window the module globals describe.
+SweepRecord MakeRecord(BOOL foreground, const std::wstring& caption) {
     auto record = std::make_unique<CLIENT_APP_INFO>();
     *record = CLIENT_APP_INFO{};
     record->bForeground = foreground;
     CopyToField(record->szWindowTitle, caption);
-    CopyToField(record->szAppExeName, ExeNameOf(path));
-    CopyToField(record->szAppExePath, path);
-    GetWindowThreadProcessId(hwnd, &record->dwProcessId);
+    CopyToField(record->szAppExeName, ExeNameOf(g_strCurrentExePath));
+    CopyToField(record->szAppExePath, g_strCurrentExePath);
+    record->dwProcessId = g_dwCurrentPid;
     return record;
 }
 
 // The walk passes over owned and child windows, hidden or captionless ones,
 // the shell's desktop and the foreground window (examined already).
 bool IsSkippedInWalk(HWND hwnd, HWND foreground, std::wstring& caption) {
-    // Visibility first: asking a hidden window of another thread for its
-    // text length would wait for that thread.
-    if (!IsWindowVisible(hwnd) || GetParent(hwnd) || GetWindowTextLengthW(hwnd) == 0) return true;
+    if (!IsWindowVisible(hwnd) || GetParent(hwnd)) return true;
     caption = WindowCaption(hwnd);
     return caption.empty() || caption == L"Program Manager" || hwnd == foreground;
+}
+
+BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM lParam) {
+    try {
+        reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(hwnd);
+        return TRUE;
+    } catch (...) {
+        return FALSE;  // out of memory: walk the windows listed so far
+    }
+}
+
+// Every top-level window, top to bottom in the Z order.
+std::vector<HWND> TopLevelWindows() {
+    std::vector<HWND> windows;
+    EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&windows));
+    return windows;
 }
 
 }  // namespace
@@ -63,17 +98,18 @@ void CRestrictAction::RestrictWindows(LPCWSTR pszTitle, LPCWSTR pszPath, BOOL bH
     }
 
     ReportList report;
+    ProcessNames names;
     HWND foreground = GetForegroundWindow();
     if (foreground == GetDesktopWindow()) foreground = nullptr;
     // An exception here ends the sweep; the caller's guard releases m_cs.
-    if (foreground && !SweepForeground(foreground, host, reportDue, report)) return;
+    if (foreground && !SweepForeground(foreground, host, reportDue, report, names)) return;
 
-    HWND next = nullptr;
-    for (HWND hwnd = GetWindow(this->hwnd(), GW_HWNDFIRST); hwnd; hwnd = next) {
-        // Taken first: acting may destroy the window and end its Z-order chain.
-        next = GetWindow(hwnd, GW_HWNDNEXT);
+    // Listed first: a window that goes meanwhile (closed by this walk, or a
+    // program that opens and closes windows all the time) is passed over
+    // instead of ending the walk.
+    for (HWND hwnd : TopLevelWindows()) {
         try {
-            SweepWindow(hwnd, foreground, host, reportDue, report);
+            SweepWindow(hwnd, foreground, host, reportDue, report, names);
         } catch (...) {
             // Ends this window's turn only.
         }
@@ -83,13 +119,14 @@ void CRestrictAction::RestrictWindows(LPCWSTR pszTitle, LPCWSTR pszPath, BOOL bH
         SendMessageW(HostWindow(), WM_RA_APPWATCH_REPORT, reinterpret_cast<WPARAM>(report.get()), 0);
 }
 
-bool CRestrictAction::SweepForeground(HWND foreground, const HostRequest* host, bool reportDue, ReportList& report) {
-    IdentifyProcess(foreground);
+bool CRestrictAction::SweepForeground(HWND foreground, const HostRequest* host, bool reportDue, ReportList& report,
+                                      ProcessNames& names) {
+    if (!IdentifyProcess(foreground, names)) return true;
     g_strCurrentExePath = ToLower(g_strCurrentExePath);
     const std::wstring caption = WindowCaption(foreground, RA_TEXT_LEN);
     if (caption.empty()) return true;
 
-    SweepRecord record = MakeRecord(foreground, TRUE, caption, g_strCurrentExePath);
+    SweepRecord record = MakeRecord(TRUE, caption);
     if (host) {
         ApplyHostAction(foreground, *record, *host);
         return true;
@@ -104,11 +141,10 @@ bool CRestrictAction::SweepForeground(HWND foreground, const HostRequest* host, 
 }
 
 void CRestrictAction::SweepWindow(HWND hwnd, HWND foreground, const HostRequest* host, bool reportDue,
-                                  ReportList& report) {
+                                  ReportList& report, ProcessNames& names) {
     std::wstring caption;
-    if (IsSkippedInWalk(hwnd, foreground, caption)) return;
-    IdentifyProcess(hwnd);
-    SweepRecord record = MakeRecord(hwnd, FALSE, caption, g_strCurrentExePath);
+    if (IsSkippedInWalk(hwnd, foreground, caption) || !IdentifyProcess(hwnd, names)) return;
+    SweepRecord record = MakeRecord(FALSE, caption);
     if (host)
         ApplyHostAction(hwnd, *record, *host);
     else

@@ -60,8 +60,12 @@ std::wstring WindowClass(HWND hwnd, int limit) {
 }
 
 std::wstring WindowCaption(HWND hwnd, int limit) {
-    if (limit <= 0) limit = GetWindowTextLengthW(hwnd) + 1;
-    std::vector<wchar_t> buffer(static_cast<size_t>(limit) + 1, L'\0');
-    const int n = GetWindowTextW(hwnd, buffer.data(), limit);
-    return std::wstring(buffer.data(), n > 0 ? static_cast<size_t>(n) : 0);
+    std::vector<wchar_t> buffer(static_cast<size_t>(limit > 0 ? limit : 260), L'\0');
+    for (;;) {
+        const int size = static_cast<int>(buffer.size());
+        const int n = InternalGetWindowText(hwnd, buffer.data(), size);
+        // A full buffer may have cut the caption: read again with twice the room.
+        if (limit > 0 || n < size - 1) return std::wstring(buffer.data(), n > 0 ? static_cast<size_t>(n) : 0);
+        buffer.resize(buffer.size() * 2);
+    }
 }

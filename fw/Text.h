@@ -28,6 +28,8 @@ void CopyToField(wchar_t (&field)[N], const std::wstring& text) {
 }
 
 // Window texts. The class name is cut at `limit` - 1 characters, the caption
-// at `limit` - 1 when a limit is given, else read in full.
+// at `limit` - 1 when a limit is given, else read in full. The caption is the
+// text the window holds, read without sending it a message: a window whose
+// thread is hung or waits for the caller cannot stall the read.
 std::wstring WindowClass(HWND hwnd, int limit = 260);
 std::wstring WindowCaption(HWND hwnd, int limit = 0);

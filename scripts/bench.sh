@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Runs the sweep benchmark under Wine for growing numbers of windows and
-# processes, then the reader benchmark, then the load and unload benchmark.
-# Figures only, except that the reader benchmark fails when its sweeps read
-# no address and the load and unload benchmark when a cycle keeps anything.
+# Runs the sweep benchmark under Wine (its cost table, then growing numbers
+# of windows and processes), then the reader benchmark, then the load and
+# unload benchmark. Figures only, except that the reader benchmark fails when
+# its sweeps read no address and the load and unload benchmark when a cycle
+# keeps anything.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$here/build}
@@ -10,6 +11,8 @@ build=${BUILD_DIR:-$here/build}
 "$here/scripts/build.sh"
 # The largest run takes far longer than a test may (wine-run.sh's bound).
 export WINE_RUN_LIMIT_S=14400
+# The cost table: 30 windows at about 50 and about 400 processes.
+"$here/scripts/wine-run.sh" "$build/wine" bench-cost "$build/bin/SweepBench.exe"
 for run in "10 10 10000" "10 50 0" "10 200 0" "50 50 0" "300 300 0"; do
     set -- $run
     "$here/scripts/wine-run.sh" "$build/wine" "bench-$1-$2" "$build/bin/SweepBench.exe" "$@"

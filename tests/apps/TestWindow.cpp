@@ -1,12 +1,40 @@
 // A stand-in application for the tests. Copies of it are started under the
 // names a test needs (game.exe, notepad.exe...).
-// Usage: TestWindow.exe [--edit TEXT] CLASS TITLE [TITLE...]
+// Usage: TestWindow.exe [--edit TEXT] [--sealed] [--flicker] CLASS TITLE [TITLE...]
 // Opens one visible top-level window of class CLASS per TITLE and runs until
 // every window is closed (or the process is ended). With --edit, each window
 // gets an "Edit" child holding TEXT, as a browser's address field.
+// --sealed and --flicker: see Seal and Flicker below.
 #include <windows.h>
+#include <aclapi.h>
 
 static int g_open = 0;
+
+// No other process may open this one (an empty access list), as with a
+// protected process. Whoever started it keeps its handle.
+static void Seal() {
+    ACL empty;
+    InitializeAcl(&empty, sizeof(empty), ACL_REVISION);
+    SetSecurityInfo(GetCurrentProcess(), SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &empty,
+                    nullptr);
+}
+
+// On a thread of its own: keeps opening windows titled "Flicker" on top of
+// the others, without activating them, and closing each about 20 ms later,
+// four open at a time.
+static DWORD WINAPI Flicker(LPVOID) {
+    HWND open[4] = {};
+    for (unsigned i = 0;; ++i) {
+        HWND& slot = open[i % 4];
+        if (slot) DestroyWindow(slot);
+        slot = CreateWindowExW(0, L"STATIC", L"Flicker", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr, nullptr,
+                               nullptr);
+        ShowWindow(slot, SW_SHOWNOACTIVATE);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        Sleep(5);
+    }
+}
 
 static LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_DESTROY && --g_open == 0) PostQuitMessage(0);
@@ -17,10 +45,17 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     int argc = 0;
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     const wchar_t* editText = nullptr;
-    if (argv && argc >= 3 && lstrcmpW(argv[1], L"--edit") == 0) {
-        editText = argv[2];
-        argv += 2;
-        argc -= 2;
+    bool flicker = false;
+    for (; argv && argc >= 3 && argv[1][0] == L'-'; ++argv, --argc) {
+        if (lstrcmpW(argv[1], L"--edit") == 0) {
+            editText = argv[2];
+            ++argv;
+            --argc;
+        } else if (lstrcmpW(argv[1], L"--sealed") == 0) {
+            Seal();
+        } else if (lstrcmpW(argv[1], L"--flicker") == 0) {
+            flicker = true;
+        }
     }
     if (!argv || argc < 3) return 2;
     WNDCLASSW wc{};
@@ -37,6 +72,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
                             instance, nullptr);
     }
     if (g_open == 0) return 4;
+    if (flicker) CloseHandle(CreateThread(nullptr, 0, Flicker, nullptr, 0, nullptr));
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         TranslateMessage(&msg);
