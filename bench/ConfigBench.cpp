@@ -125,6 +125,7 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring thousand = ThousandEach();
     const std::pair<const wchar_t*, Bytes> files[] = {
         {L"small valid file (5 lines)", Ansi(kSmall)},
+        {L"an empty file", ""},
         {L"every count 2147483647", Ansi(Counts(L"2147483647"))},
         {L"every count 1000000", Ansi(Counts(L"1000000"))},
         {L"every count in Arabic-Indic digits", Utf16(Counts(L"\x0662\x0661\x0664\x0667\x0664\x0668\x0663\x0666\x0664\x0667"))},
@@ -141,6 +142,7 @@ int wmain(int argc, wchar_t** argv) {
         const double ms = InitialMs(bytes, runs);
         if (small == 0) small = ms;
         wprintf(L"Initial, %ls: %.3f ms (%.1fx)\n", label, ms, ms / small);
+        fflush(stdout);
     }
 
     TestApp app(L"cfgbench.exe", L"CfgBenchClass", {L"Config bench app"});
