@@ -4,7 +4,8 @@
 //     first Initial reads the file): the median of RUNS loads, and that as a
 //     multiple of Initial with a small valid file;
 //   - a timer tick with MODE_APPRESTRICT active and a stand-in application in
-//     front, with no exemptions and with 1,000 exempt folders that exist.
+//     front, with no exemptions and with 1,000 exempt programs and 1,000
+//     exempt folders that exist (none of which holds the stand-in).
 //
 //   ConfigBench.exe [RUNS]      RUNS loads per file, 5 by default
 //
@@ -52,7 +53,8 @@ std::wstring Counts(const std::wstring& count) {
     return text;
 }
 
-const wchar_t kSmall[] = L"[SYSTEM]\r\nTHROW_APP_EXE_NUM=2\r\n[THROW_APP_EXE]\r\nAPP_EXE1=notepad.exe\r\nAPP_EXE2=calc.exe\r\n";
+const wchar_t kSmall[] =
+    L"[SYSTEM]\r\nTHROW_APP_EXE_NUM=2\r\n[THROW_APP_EXE]\r\nAPP_EXE1=notepad.exe\r\nAPP_EXE2=calc.exe\r\n";
 
 // 1,000 exempt programs and 1,000 exempt folders, made here.
 std::wstring ThousandEach() {
@@ -127,7 +129,8 @@ int wmain(int argc, wchar_t** argv) {
         {L"an empty file", ""},
         {L"every count 2147483647", Ansi(Counts(L"2147483647"))},
         {L"every count 1000000", Ansi(Counts(L"1000000"))},
-        {L"every count in Arabic-Indic digits", Utf16(Counts(L"\x0662\x0661\x0664\x0667\x0664\x0668\x0663\x0666\x0664\x0667"))},
+        {L"every count in Arabic-Indic digits",
+         Utf16(Counts(L"\x0662\x0661\x0664\x0667\x0664\x0668\x0663\x0666\x0664\x0667"))},
         {L"1,000 exempt programs and 1,000 exempt folders", Ansi(thousand)},
         {L"50 MB: the small file, then comment lines",
          Ansi(kSmall) + Repeated(kBigFileBytes, [](int) { return Bytes(";" + Bytes(78, 'x') + "\r\n"); })},

@@ -81,8 +81,8 @@ size_t NameHash(std::wstring_view name) {
 }
 
 bool SameName(std::wstring_view a, std::wstring_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](wchar_t x, wchar_t y) { return AsciiLower(x) == AsciiLower(y); });
+    const auto same = [](wchar_t x, wchar_t y) { return AsciiLower(x) == AsciiLower(y); };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), same);
 }
 
 // n when `key` is `prefix` and then n in decimal without padding, with

@@ -114,7 +114,8 @@ BOOL CRestrictAction::LoadRestrictConfig() {
     const StringList regNames = ReadEntries(ini, kRegSection, L"APP_REG_NAME", regCount);
     for (size_t i = 0; i < regKeys.size(); ++i) {
         std::wstring folder;
-        if (ReadRegistryFolder(regKeys[i], regNames[i], folder)) m_ThrowAppPathList.push_back(ExpandPathVariables(folder));
+        if (ReadRegistryFolder(regKeys[i], regNames[i], folder))
+            m_ThrowAppPathList.push_back(ExpandPathVariables(folder));
     }
 
     for (int k = 0; k < CATEGORY_COUNT; ++k) {

@@ -53,7 +53,7 @@ using StringList = std::vector<std::wstring>;
 // system is asked whether it exists once, the first time a program's path
 // contains it, and not for every window of every tick.
 struct ExemptFolder {
-    ExemptFolder(std::wstring folder) : path(std::move(folder)) {}
+    ExemptFolder(std::wstring folder) : path(std::move(folder)) {}  // implicit: lists are read as texts
     bool Exists() const;  // under m_cs, as every exemption test
 
     std::wstring path;
