@@ -3,14 +3,13 @@
 
 #include <cwchar>
 
-namespace {
-
-bool IsExistingFolder(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+bool ExemptFolder::Exists() const {
+    if (!exists) {
+        const DWORD attributes = GetFileAttributesW(path.c_str());
+        exists = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    }
+    return *exists;
 }
-
-}  // namespace
 
 // System programs, the host's own folders and the configured exemptions are
 // never restricted. Folders match by substring of the lower-cased path.
@@ -27,9 +26,10 @@ BOOL CRestrictAction::IsExemptApplication(const CLIENT_APP_INFO* pInfo, BOOL bEx
     if (wcscmp(name, L"explorer.exe") == 0 && bExplorerExempt) return TRUE;
 
     const std::wstring lowerName = ToLower(name);
+    // The configured lists are lower case already.
     for (const auto& exe : m_ThrowAppExeList)
-        if (ToLower(exe) == lowerName) return TRUE;
+        if (exe == lowerName) return TRUE;
     for (const auto& folder : m_ThrowAppPathList)
-        if (IsExistingFolder(folder) && Contains(path, ToLower(folder))) return TRUE;
+        if (Contains(path, folder.path) && folder.Exists()) return TRUE;
     return FALSE;
 }

@@ -1,13 +1,19 @@
 // The configuration step of Initial: Config\Restrict.ini below the host's
 // base folder, read once, fills the exempt applications and folders and the
 // control watch's title lists.
+//
+// An empty or relative base folder is taken from the working folder, as
+// relative paths are by the platform's file functions: the host decides its
+// working folder, and one launched from its own folder (the common case) finds
+// the file beside its executable either way. The path is resolved once and
+// that one file is checked and read; nothing is ever created.
 #include "config/IniFile.h"
 #include "config/PathVariables.h"
 #include "control/CRestrictAction.h"
 #include "fw/Text.h"
 #include "fw/UniqueHandle.h"
 
-#include <cwchar>
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -17,6 +23,9 @@ namespace {
 constexpr int kMaxEntriesPerList = 1000;
 
 constexpr wchar_t kSystem[] = L"SYSTEM";
+constexpr wchar_t kExeSection[] = L"THROW_APP_EXE";
+constexpr wchar_t kPathSection[] = L"THROW_APP_PATH";
+constexpr wchar_t kRegSection[] = L"THROW_APP_REG";
 
 // Indexed by ControlCategory.
 struct CategoryNames {
@@ -43,21 +52,22 @@ const RootName kRoots[] = {
     {L"HKEY_CURRENT_CONFIG", HKEY_CURRENT_CONFIG},
 };
 
-std::wstring NumberedKey(const wchar_t* prefix, int number) {
-    return prefix + std::to_wstring(number);
+// The base folder and Config\Restrict.ini joined as they are (no separator
+// added), made absolute against the working folder now.
+std::wstring ConfigPath(const wchar_t* base) {
+    const std::wstring joined = std::wstring(base ? base : L"") + L"Config\\Restrict.ini";
+    std::wstring full(GetFullPathNameW(joined.c_str(), 0, nullptr, nullptr), L'\0');
+    const DWORD length =
+        full.empty() ? 0 : GetFullPathNameW(joined.c_str(), static_cast<DWORD>(full.size()), &full[0], nullptr);
+    if (length == 0 || length >= full.size()) return joined;
+    full.resize(length);
+    return full;
 }
 
-int BoundedCount(int count) {
-    return count < kMaxEntriesPerList ? count : kMaxEntriesPerList;
-}
-
-// Entries 1 to count, each passed through `convert`; a missing one is read
-// as the empty text and kept, so numbering gaps stay visible.
-template <typename Convert>
-void ReadList(const CIniFile& ini, int count, const wchar_t* section, const wchar_t* prefix, StringList& list,
-              Convert convert) {
-    for (int i = 1; i <= BoundedCount(count); ++i)
-        list.push_back(convert(ini.ReadString(section, NumberedKey(prefix, i).c_str())));
+// Entries 1 to count, at most kMaxEntriesPerList; a missing one is read as
+// the empty text and kept, so numbering gaps stay visible.
+StringList ReadEntries(const CIniFile& ini, const wchar_t* section, const wchar_t* prefix, int count) {
+    return ini.ReadNumbered(section, prefix, std::min(count, kMaxEntriesPerList));
 }
 
 // The folder a registry value names, as "ROOT\subkey" and value name; false
@@ -86,30 +96,32 @@ bool ReadRegistryFolder(const std::wstring& keyPath, const std::wstring& valueNa
 }  // namespace
 
 BOOL CRestrictAction::LoadRestrictConfig() {
-    const wchar_t* base = Host().Text(RA_SLOT_BASE_FOLDER);
-    const std::wstring path = std::wstring(base ? base : L"") + L"Config\\Restrict.ini";
-    // Checked first: CIniFile would create a missing file.
+    const std::wstring path = ConfigPath(Host().Text(RA_SLOT_BASE_FOLDER));
+    // A folder at the path counts as found, and reads as an empty file.
     if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return FALSE;
-    const CIniFile ini(path.c_str());
-    if (!ini.FileExists()) return FALSE;
+    std::vector<std::wstring> sections = {kSystem, kExeSection, kPathSection, kRegSection};
+    for (const auto& category : kCategories) sections.push_back(category.section);
+    const CIniFile ini(path.c_str(), sections);
 
     const int exeCount = ini.ReadInt(kSystem, L"THROW_APP_EXE_NUM");
     const int pathCount = ini.ReadInt(kSystem, L"THROW_APP_PATH_NUM");
     const int regCount = ini.ReadInt(kSystem, L"THROW_APP_REG_NUM");
-    ReadList(ini, exeCount, L"THROW_APP_EXE", L"APP_EXE", m_ThrowAppExeList, ToLower);
-    ReadList(ini, pathCount, L"THROW_APP_PATH", L"APP_PATH", m_ThrowAppPathList, ExpandPathVariables);
-    for (int i = 1; i <= BoundedCount(regCount); ++i) {
-        const std::wstring key = ini.ReadString(L"THROW_APP_REG", NumberedKey(L"APP_REG_KEY", i).c_str());
-        const std::wstring name = ini.ReadString(L"THROW_APP_REG", NumberedKey(L"APP_REG_NAME", i).c_str());
+    for (auto& exe : ReadEntries(ini, kExeSection, L"APP_EXE", exeCount))
+        m_ThrowAppExeList.push_back(ToLower(std::move(exe)));
+    for (auto& folder : ReadEntries(ini, kPathSection, L"APP_PATH", pathCount))
+        m_ThrowAppPathList.push_back(ExpandPathVariables(std::move(folder)));
+    const StringList regKeys = ReadEntries(ini, kRegSection, L"APP_REG_KEY", regCount);
+    const StringList regNames = ReadEntries(ini, kRegSection, L"APP_REG_NAME", regCount);
+    for (size_t i = 0; i < regKeys.size(); ++i) {
         std::wstring folder;
-        if (ReadRegistryFolder(key, name, folder)) m_ThrowAppPathList.push_back(ExpandPathVariables(folder));
+        if (ReadRegistryFolder(regKeys[i], regNames[i], folder))
+            m_ThrowAppPathList.push_back(ExpandPathVariables(folder));
     }
 
     for (int k = 0; k < CATEGORY_COUNT; ++k) {
         const int count = ini.ReadInt(kSystem, kCategories[k].countKey);
         if (count < 0) continue;
-        ReadList(ini, count, kCategories[k].section, L"WINDOW_TITLE", m_TitleLists[k],
-                 [](std::wstring title) { return title; });
+        m_TitleLists[k] = ReadEntries(ini, kCategories[k].section, L"WINDOW_TITLE", count);
         m_bUseTitleLists = TRUE;
     }
     return TRUE;

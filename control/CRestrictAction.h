@@ -20,6 +20,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,18 @@ enum ControlCategory {
 };
 
 using StringList = std::vector<std::wstring>;
+
+// A configured exempt folder: lower case, no trailing backslash. The file
+// system is asked whether it exists once, the first time a program's path
+// contains it, and not for every window of every tick.
+struct ExemptFolder {
+    ExemptFolder(std::wstring folder) : path(std::move(folder)) {}  // implicit: lists are read as texts
+    bool Exists() const;  // under m_cs, as every exemption test
+
+    std::wstring path;
+    mutable std::optional<bool> exists;
+};
+using FolderList = std::vector<ExemptFolder>;
 
 class CRestrictAction : public Window {
 public:
@@ -128,7 +141,7 @@ public:
     CriticalSection m_cs;
     int m_ChromeVersion = 0;
     StringList m_ThrowAppExeList;
-    StringList m_ThrowAppPathList;
+    FolderList m_ThrowAppPathList;
     std::array<StringList, CATEGORY_COUNT> m_TitleLists;
     BOOL m_bUseTitleLists = FALSE;
 

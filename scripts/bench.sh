@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs the sweep benchmark under Wine (its cost table, then growing numbers
-# of windows and processes), then the reader benchmark, then the load and
-# unload benchmark. Figures only, except that the reader benchmark fails when
+# of windows and processes), then the reader, configuration, and load and
+# unload benchmarks. Figures only, except that the reader benchmark fails when
 # its sweeps read no address and the load and unload benchmark when a cycle
 # keeps anything.
 set -euo pipefail
@@ -18,4 +18,5 @@ for run in "10 10 10000" "10 50 0" "10 200 0" "50 50 0" "300 300 0"; do
     "$here/scripts/wine-run.sh" "$build/wine" "bench-$1-$2" "$build/bin/SweepBench.exe" "$@"
 done
 "$here/scripts/wine-run.sh" "$build/wine" bench-readers "$build/bin/ReaderBench.exe"
+"$here/scripts/wine-run.sh" "$build/wine" bench-config "$build/bin/ConfigBench.exe"
 "$here/scripts/wine-run.sh" "$build/wine" bench-lifecycle "$build/bin/LifecycleBench.exe"

@@ -4,7 +4,6 @@
 // exports cannot show are read from a controller built in this process.
 #include "config/IniFile.h"
 #include "config/PathVariables.h"
-#include "config/StdioFileEx.h"
 #include "control/CRestrictAction.h"
 #include "support/TestApp.h"
 #include "support/TestHost.h"
@@ -17,6 +16,7 @@
 
 namespace {
 
+using namespace std::string_literals;
 using Bytes = std::string;
 
 // With the mark FF FE, as the platform writes UTF-16LE.
@@ -28,13 +28,14 @@ Bytes Ansi(const std::wstring& text) {
     return Bytes(text.begin(), text.end());
 }
 
-void WriteBytes(const std::wstring& path, const Bytes& bytes) {
-    std::ofstream(Narrow(path), std::ios::binary | std::ios::trunc) << bytes;
+Bytes Utf16BigEndian(const std::wstring& text) {
+    Bytes bytes = "\xFE\xFF";
+    for (wchar_t c : text) bytes += {static_cast<char>(c >> 8), static_cast<char>(c)};
+    return bytes;
 }
 
-Bytes ReadBytes(const std::wstring& path) {
-    std::ifstream in(Narrow(path), std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
+void WriteBytes(const std::wstring& path, const Bytes& bytes) {
+    std::ofstream(Narrow(path), std::ios::binary | std::ios::trunc) << bytes;
 }
 
 // A file naming `count` exempt programs, then `entries`.
@@ -62,6 +63,23 @@ struct LoadedConfig {
     CRestrictAction controller;
     BOOL result = FALSE;
 };
+
+StringList Paths(const FolderList& folders) {
+    StringList paths;
+    for (const auto& folder : folders) paths.push_back(folder.path);
+    return paths;
+}
+
+// Whether the next MODE_APPWATCH report lists process `pid`.
+bool Reported(TestHost& host, DWORD pid) {
+    host.StartRestrict(MODE_APPWATCH);
+    EXPECT_TRUE(host.WaitFor([&] { return !host.Received(WM_RA_APPWATCH_REPORT).empty(); }, 60000));
+    host.StopRestrict(MODE_APPWATCH);
+    for (const auto& note : host.Received(WM_RA_APPWATCH_REPORT))
+        for (const auto& record : note.report)
+            if (record.dwProcessId == pid) return true;
+    return false;
+}
 
 // Values under a scratch HKCU key, which the test deletes.
 const wchar_t kRegKey[] = L"Software\\RestrictActionConfigTest";
@@ -109,7 +127,7 @@ TEST(ConfigLists, FillsExemptListsFromCountsAndNumberedKeysInEveryEncoding) {
         LoadedConfig config(BaseWithIni(L"cfglists", row.file));
         EXPECT_TRUE(config.result) << row.label;
         EXPECT_EQ(config.controller.m_ThrowAppExeList, row.exes) << row.label;
-        EXPECT_EQ(config.controller.m_ThrowAppPathList, row.paths) << row.label;
+        EXPECT_EQ(Paths(config.controller.m_ThrowAppPathList), row.paths) << row.label;
     }
     RegDeleteKeyW(HKEY_CURRENT_USER, kRegKey);
 }
@@ -138,10 +156,10 @@ TEST(ConfigLists, SurvivesHostileFilesWithBoundedListsAndCreatesNoMissingFile) {
     };
     for (const auto& file : files) {
         LoadedConfig config(BaseWithIni(L"cfghostile", file.second));
-        for (const StringList* list : {&config.controller.m_ThrowAppExeList, &config.controller.m_ThrowAppPathList,
-                                       &config.controller.m_TitleLists[CATEGORY_EXPLORER]}) {
-            EXPECT_LE(list->size(), 1000u) << file.first;
-            for (const auto& entry : *list) EXPECT_LE(entry.size(), 260u) << file.first;
+        for (const StringList& list : {config.controller.m_ThrowAppExeList, Paths(config.controller.m_ThrowAppPathList),
+                                       config.controller.m_TitleLists[CATEGORY_EXPLORER]}) {
+            EXPECT_LE(list.size(), 1000u) << file.first;
+            for (const auto& entry : list) EXPECT_LE(entry.size(), 260u) << file.first;
         }
     }
     LoadedConfig counts(BaseWithIni(L"cfghostile", files[0].second));
@@ -170,86 +188,122 @@ TEST(ConfigPathVariables, ExpandsWithOneSeparatorAndStopsAtUnknownVariables) {
 }
 
 // Counts in other forms are read through the lists' tests.
-TEST(ConfigIniFile, ReadsHexFromLowerCaseMarkAndLastEightDigitsClampsDecimalCutsValuesAndCreatesMissingFiles) {
+TEST(ConfigIniFile, ReadsHexFromLowerCaseMarkAndLastEightDigitsClampsDecimalAndCutsValuesAndFiles) {
     const std::wstring path = ScratchFolder(L"cfgini") + L"values.ini";
-    const Bytes values = Utf16(L"[S]\nCapital=0X10\nNine=0x123456789\nHuge=99999999999\nLong=" +
-                               std::wstring(300, L'v') + L"\n");
-    WriteBytes(path, values);
-    const CIniFile ini(path.c_str());
+    WriteBytes(path, Utf16(L"[S]\nCapital=0X10\nNine=0x123456789\nHuge=99999999999\nLong=" + std::wstring(300, L'v') +
+                           L"\n"));
+    const CIniFile ini(path.c_str(), {L"S"});
     const std::pair<const wchar_t*, int> cases[] = {{L"Capital", 0}, {L"Nine", 0x23456789}, {L"Huge", INT_MAX}};
     for (const auto& row : cases) EXPECT_EQ(ini.ReadInt(L"S", row.first), row.second) << Narrow(row.first);
     EXPECT_EQ(ini.ReadString(L"S", L"Long"), std::wstring(260, L'v'));
-    EXPECT_EQ(ReadBytes(path), values) << "an existing file is left as it is";
 
-    const std::wstring created = ScratchFolder(L"cfgini") + L"new.ini";
-    DeleteFileW(created.c_str());
-    EXPECT_TRUE(CIniFile(created.c_str()).FileExists());
-    EXPECT_EQ(ReadBytes(created), Bytes("\xFF\xFE"));
-    const std::wstring beside = ProgramFolder() + L"cfgtest-relative.ini";
-    DeleteFileW(beside.c_str());
-    CIniFile relative(L"cfgtest-relative.ini");
-    EXPECT_EQ(ReadBytes(beside), Bytes("\xFF\xFE")) << "a relative path is taken beside the program";
-    DeleteFileW(beside.c_str());
-    EXPECT_FALSE(CIniFile((ScratchFolder(L"cfgini") + L"no\\such\\folder.ini").c_str()).FileExists());
+    // A2's line straddles the end of what is read.
+    const Bytes head = "[S]\r\nA1=first\r\n";
+    const Bytes filler = ";" + Bytes(kMaxIniBytes - 5 - head.size() - 3, 'x') + "\r\n";
+    WriteBytes(path, head + filler + "A2=second\r\nA3=third\r\n");
+    const CIniFile big(path.c_str(), {L"S"});
+    EXPECT_EQ(big.ReadNumbered(L"S", L"A", 3), (StringList{L"first", L"", L""}));
 }
 
-TEST(ConfigEncoding, DetectsMarksUtf16AndUtf8ByContent) {
-    const bool wine = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
-    // "<hasBOM> <unicode> <bigEndian> <codePage>"
-    const std::pair<Bytes, std::string> cases[] = {
-        {"\xFE\xFF\x00\x41", "1 1 1 0"},
-        {"\xFF\xFE\x41\x00", "1 1 0 0"},
-        {"\xEF\xBB\xBF\x41", "1 0 0 65001"},
-        {"\xFF", "0 0 0 0"},
-        {Bytes("[\0S\0]\0\r\0\n\0K\0=\0v\0a\0l\0u\0e\0\r\0\n\0", 28), "0 1 0 0"},
-        // C4 81 is valid UTF-8; 0x81 has no character in Windows-1252. Wine's
-        // Windows-1252 maps it to U+0081, so there the file stays ANSI.
-        {"[S]\r\nK=\xC4\x81\xC4\x81\r\n", wine ? "0 0 0 0" : "0 0 0 65001"},
+// Whatever the platform's profile reader makes of a file, the in-memory
+// reader makes too, by name and by number.
+TEST(ConfigIniFile, ReadsWhatTheProfileReaderReads) {
+    const std::wstring quoted = L"[S]\r\nA1=" + std::wstring(300, L'a') + L"\r\nA2=\"" + std::wstring(260, L'b') +
+                                L"\"\r\nA3=\"" + std::wstring(259, L'c') + L"\"\r\n[T]\r\nA1=\"" +
+                                std::wstring(300, L'd') + L"\"\r\nA2=\"\"\r\nA3= ' spaced ' \r\n";
+    const std::pair<const char*, Bytes> files[] = {
+        {"UTF-16LE", Utf16(L"[S]\r\nA1=\x00e9t\x00e9\r\n[T]\r\nA2=\x3042\r\n")},
+        {"UTF-16BE", Utf16BigEndian(L"[S]\r\nA1=\x00e9t\x00e9\r\n[T]\r\nA2=\x3042\r\n")},
+        {"UTF-8 with mark, a section on its line", "\xEF\xBB\xBF[S]\r\nA1=\xC3\xA9t\xC3\xA9\xC3(\r\n"},
+        {"UTF-8 without mark is ANSI", "[S]\r\nA1=\xC3\xA9t\xC3\xA9\r\n"},
+        {"ANSI", "[S]\r\nA1=\xE9\x81\x9C\r\n"},
+        {"UTF-16 without mark", Utf16(L"[S]\r\nA1=x\r\n").substr(2)},
+        {"a mark alone", "\xFF\xFE"},
+        {"blanks around names and values; no-break spaces kept",
+         "  [ S ]  \r\n\tA1 \t= \x0b one \x0c\x1a\r\nA2=\xA0two\xA0\r\n\x1a"},
+        {"CR, LF and runs of them; lines above every section", "A1=above\r[S]\rA1=cr\n\nA2=lf\r\n\r\nA3=last"},
+        {"comments, lines without '=', empty names",
+         "[S]\r\n;A1=semicolon\r\n#A2=hash\r\nA1=one\r\nA3\r\nA3=after\r\n[T]\r\n=empty\r\nA1\r\nA1=x\r\nA2=\r\n"
+         "A2=y\r\nA3=three\r\n"},
+        {"first section and first key of a name, ASCII case ignored",
+         "[S]\r\na1=first\r\nA1=second\r\n[s]\r\nA2=second section\r\n[T]\r\nA2=t\r\n[t]\r\nA3=t2\r\n"},
+        {"headers: after the last ']', without ']'",
+         "[S]x\r\nA1=1\r\n[T\r\nA2=in S\r\n[T]]\r\nA3=in T]\r\n[T] ; c\r\nA1=t\r\n"},
+        {"NUL ends names and values", "[S\0x]\r\nA1=v\0w\r\nA2\0z=2\r\n[T\0]\r\nA3=3\r\n"s},
+        {"quotes", "[S]\r\nA1=\"q\"\r\nA2='\"mixed'\r\nA3=\"\r\n[T]\r\nA1=a=b\r\nA2 = \"=\"\r\n"},
+        {"quotes and the 260 bound", Utf16(quoted)},
+        {"numbered keys: padding, signs, blanks, other digits",
+         Utf16(L"[S]\r\nA01=padded\r\nA+2=sign\r\nA 2=blank\r\nA\x0663=arabic\r\nA3=three\r\n[T]\r\nA4=beyond\r\n")},
     };
-    const std::wstring path = ScratchFolder(L"cfgdetect") + L"file.txt";
-    for (const auto& [bytes, want] : cases) {
-        WriteBytes(path, bytes);
-        BOOL hasBOM = -1, unicode = -1, bigEndian = -1;
-        UINT codePage = 1;
-        EXPECT_TRUE(DetectTextEncoding(path.c_str(), hasBOM, unicode, bigEndian, codePage));
-        EXPECT_EQ(std::to_string(hasBOM) + " " + std::to_string(unicode) + " " + std::to_string(bigEndian) + " " +
-                      std::to_string(codePage),
-                  want)
-            << testing::PrintToString(bytes);
+    for (size_t f = 0; f < std::size(files); ++f) {
+        // A file of its own each: the platform may keep what it parsed.
+        const std::wstring path = ScratchFolder(L"cfgprofile") + L"file" + std::to_wstring(f) + L".ini";
+        WriteBytes(path, files[f].second);
+        const CIniFile ini(path.c_str(), {L"S", L"T"});
+        for (const wchar_t* section : {L"S", L"T"}) {
+            const StringList numbered = ini.ReadNumbered(section, L"A", 3);
+            for (int i = 1; i <= 3; ++i) {
+                const std::wstring key = L"A" + std::to_wstring(i);
+                wchar_t want[261] = {};
+                GetPrivateProfileStringW(section, key.c_str(), L"", want, 261, path.c_str());
+                const std::string where = std::string(files[f].first) + " [" + Narrow(section) + "] " + Narrow(key);
+                EXPECT_EQ(ini.ReadString(section, key.c_str()), want) << where;
+                EXPECT_EQ(numbered[i - 1], want) << where;
+            }
+        }
     }
-    BOOL hasBOM, unicode, bigEndian;
-    UINT codePage;
-    EXPECT_FALSE(DetectTextEncoding((path + L".missing").c_str(), hasBOM, unicode, bigEndian, codePage));
 }
 
 // Through the loaded DLL: an exempt application is missing from the
 // MODE_APPWATCH report. Folder exemptions are checked on the lists and on
 // records (ExemptionTest): the stand-in is a 64-bit program, whose image
 // path a 32-bit module sees in device form, which no configured folder can name.
-TEST(ConfigExemption, ExemptsByConfiguredNameReadAtTheFirstInitialOnly) {
+TEST(ConfigExemption, ExemptsByConfiguredNameReadPromptlyAtTheFirstInitialOnly) {
     TestApp app(L"cfgapp.exe", L"CfgTestClass", {L"Config test app"});
     ASSERT_TRUE(app.Started());
-    // Whether the next report lists the stand-in.
-    const auto reported = [&](TestHost& host) {
-        host.StartRestrict(MODE_APPWATCH);
-        EXPECT_TRUE(host.WaitFor([&] { return !host.Received(WM_RA_APPWATCH_REPORT).empty(); }, 60000));
-        host.StopRestrict(MODE_APPWATCH);
-        for (const auto& note : host.Received(WM_RA_APPWATCH_REPORT))
-            for (const auto& record : note.report)
-                if (record.dwProcessId == app.Pid()) return true;
-        return false;
-    };
     const Bytes exempt = Utf16(ExeIni(L"1", L"APP_EXE1=CfgApp.EXE\n"));
-    {
+    // Counts in the forms that once cost a profile read per entry, and a 50 MB
+    // comment: read in a moment, and the one entry still counts.
+    const Bytes hostile = "\xEF\xBB\xBF[SYSTEM]\r\nTHROW_APP_EXE_NUM=2147483647\r\nTHROW_APP_PATH_NUM=1000000\r\n"
+                          "THROW_APP_REG_NUM=0x7FFFFFFF\r\nEXPLORER_NUM=\xD9\xA9\xD9\xA9\xD9\xA9\xD9\xA9\xD9\xA9\r\n"
+                          "[THROW_APP_EXE]\r\nAPP_EXE1=CfgApp.EXE\r\n" +
+                          Bytes(50 << 20, ';');
+    for (const auto& [label, file] : {std::pair<const char*, Bytes>{"plain", exempt}, {"hostile", hostile}}) {
         TestHost host;
-        host.baseFolder = BaseWithIni(L"cfghost", exempt);
+        host.baseFolder = BaseWithIni(L"cfghost", file);
+        const DWORD start = GetTickCount();
         host.Initial();
-        EXPECT_FALSE(reported(host)) << "named in the file";
+        EXPECT_LT(GetTickCount() - start, 1000u) << label;
+        EXPECT_FALSE(Reported(host, app.Pid())) << label;
     }
     TestHost host;
     host.baseFolder = BaseWithIni(L"cfgreread", "");
     host.Initial();
     WriteBytes(host.baseFolder + L"Config\\Restrict.ini", exempt);
     host.Initial();
-    EXPECT_TRUE(reported(host)) << "named only after the first Initial";
+    EXPECT_TRUE(Reported(host, app.Pid())) << "named only after the first Initial";
+}
+
+// An empty base folder names the working folder: its file is read, and no
+// file is made beside the program.
+TEST(ConfigExemption, ReadsTheWorkingFolderFileWhenTheBaseFolderIsEmpty) {
+    TestApp app(L"cfgwork.exe", L"CfgWorkClass", {L"Config work app"});
+    ASSERT_TRUE(app.Started());
+    const std::wstring work = BaseWithIni(L"cfgwork", Utf16(ExeIni(L"1", L"APP_EXE1=cfgwork.exe\n")));
+    const std::wstring beside = ProgramFolder() + L"Config";
+    const bool made = CreateDirectoryW(beside.c_str(), nullptr);
+    wchar_t previous[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, previous);
+    SetCurrentDirectoryW(work.c_str());
+    {
+        TestHost host;
+        host.baseFolder.clear();
+        host.Initial();
+        EXPECT_FALSE(Reported(host, app.Pid())) << "the working folder's file is read";
+    }
+    SetCurrentDirectoryW(previous);
+    const std::wstring created = beside + L"\\Restrict.ini";
+    EXPECT_EQ(GetFileAttributesW(created.c_str()), INVALID_FILE_ATTRIBUTES) << "a file made beside the program";
+    DeleteFileW(created.c_str());
+    if (made) RemoveDirectoryW(beside.c_str());
 }

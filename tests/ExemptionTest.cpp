@@ -21,6 +21,11 @@ CLIENT_APP_INFO Record(const std::wstring& name, const std::wstring& path) {
 TEST(Exemption, SystemProgramsHostFoldersAndConfiguredLists) {
     const std::wstring tools = ScratchFolder(L"exempt-tools");  // exists
     const std::wstring folder = tools.substr(0, tools.size() - 1);
+    const std::wstring later = ScratchFolder(L"exempt-later");
+    const std::wstring missing = later.substr(0, later.size() - 1);
+    RemoveDirectoryW(missing.c_str());
+    const CLIENT_APP_INFO inFolder = Record(L"a.exe", folder + L"\\a.exe");
+    const CLIENT_APP_INFO inMissing = Record(L"a.exe", missing + L"\\a.exe");
     wchar_t hostFolder[] = L"C:\\Host\\Bin\\", empty[] = L"";
     void* context[RA_HOST_CONTEXT_SLOTS] = {};
     for (int slot : kHostFolderSlots) context[slot] = empty;  // empty texts name no folder
@@ -29,7 +34,8 @@ TEST(Exemption, SystemProgramsHostFoldersAndConfiguredLists) {
     CRestrictAction c;
     c.m_pHostContext = context;
     c.m_ThrowAppExeList = {L"allowed.exe"};
-    c.m_ThrowAppPathList = {ToLower(folder), L"c:\\no such folder"};
+    // An empty entry (a gap in the numbering) is contained in every path.
+    c.m_ThrowAppPathList = {ToLower(folder), ToLower(missing), std::wstring()};
 
     struct Case {
         const char* label;
@@ -45,10 +51,17 @@ TEST(Exemption, SystemProgramsHostFoldersAndConfiguredLists) {
         {"explorer when asked", Record(L"explorer.exe", L"C:\\Windows\\explorer.exe"), TRUE, TRUE},
         {"explorer otherwise", Record(L"explorer.exe", L"C:\\Windows\\explorer.exe"), FALSE, FALSE},
         {"configured name", Record(L"Allowed.EXE", L"C:\\X\\Allowed.EXE"), FALSE, TRUE},
-        {"configured folder", Record(L"a.exe", folder + L"\\a.exe"), FALSE, TRUE},
+        {"configured folder", inFolder, FALSE, TRUE},
         {"configured folder as prefix", Record(L"a.exe", folder + L"x\\a.exe"), FALSE, TRUE},
-        {"configured folder missing", Record(L"a.exe", L"c:\\no such folder\\a.exe"), FALSE, FALSE},
+        {"configured folder missing", inMissing, FALSE, FALSE},
+        {"empty configured folder", Record(L"a.exe", L"C:\\Games\\a.exe"), FALSE, FALSE},
     };
     for (const auto& row : cases)
         EXPECT_EQ(c.IsExemptApplication(&row.record, row.explorerExempt), row.exempt) << row.label;
+
+    // Each folder is looked at once: what it was then holds for the session.
+    RemoveDirectoryW(folder.c_str());
+    CreateDirectoryW(missing.c_str(), nullptr);
+    EXPECT_TRUE(c.IsExemptApplication(&inFolder, FALSE)) << "removed after it was looked at";
+    EXPECT_FALSE(c.IsExemptApplication(&inMissing, FALSE)) << "made after it was looked at";
 }
