@@ -44,10 +44,7 @@ bool HasDottedName(const std::wstring& text) {
 }
 
 bool AnswersProbe(const std::wstring& address) {
-    CHttpClient client(kProbeUserAgent);
-    std::string response;
-    client.Get(address, "", response);
-    return response.size() > kProbeAnswerMin;
+    return HttpGet(kProbeUserAgent, address, kProbeAnswerMin + 1).size() > kProbeAnswerMin;
 }
 
 // An empty pattern takes part in no test: under plain substring search it
