@@ -1,19 +1,28 @@
 #include "urlrestrict/HttpClient.h"
 
-#include "fw/Text.h"
+#include "fw/UniqueHandle.h"
 
 #include <algorithm>
-#include <cstring>
+#include <atomic>
+#include <memory>
 #include <optional>
 
 namespace {
 
 constexpr DWORD kContext = 1;
 constexpr DWORD kConnectionFlags = INTERNET_FLAG_KEEP_CONNECTION;
-constexpr DWORD kRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
+// No cookies, no credentials, no dialog, no redirect followed.
+constexpr DWORD kRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_COOKIES |
+                                INTERNET_FLAG_NO_AUTH | INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_AUTO_REDIRECT;
 // A certificate issued for another host name is accepted; other certificate
 // faults fail the request.
 constexpr DWORD kSecureRequestFlags = INTERNET_FLAG_SECURE | INTERNET_FLAG_IGNORE_CERT_CN_INVALID;
+// Wine ignores NO_AUTH for the Basic credentials other requests of this
+// process were answered with and sends them along, unless the connection
+// names a user. NO_AUTH keeps this name from going out; the empty password
+// is there because Wine reads it when it answers a challenge.
+constexpr wchar_t kUnsentUser[] = L"probe";
+constexpr wchar_t kUnsentPassword[] = L"";
 
 const wchar_t* const kHeaders[] = {
     L"Accept: *,*/*",
@@ -22,13 +31,11 @@ const wchar_t* const kHeaders[] = {
     L"Accept-Encoding: deflate",
 };
 
-// Each network wait of a request (connect, send, each receive). Set on the
-// session, which Wine copies into the connect time-out of its requests (a
-// bounded connect is also the one that does not hang under emulation), and
-// on the request: Wine honours the receive time-out only there, and a
-// server that accepts and never answers would otherwise hold the sweep for
-// minutes.
-constexpr DWORD kWaitLimitMs = 5000;
+// Each single wait (connect, send, each receive), so that a worker left
+// behind ends soon. Set on the session, which Wine copies into the connect
+// time-out of its requests (a bounded connect is also the one that does not
+// hang under emulation), and on the request: Wine honours the receive
+// time-out only there.
 const DWORD kWaitOptions[] = {
     INTERNET_OPTION_CONNECT_TIMEOUT,
     INTERNET_OPTION_SEND_TIMEOUT,
@@ -37,27 +44,9 @@ const DWORD kWaitOptions[] = {
 
 void LimitWaits(HINTERNET handle) {
     for (DWORD option : kWaitOptions) {
-        DWORD limit = kWaitLimitMs;
+        DWORD limit = kHttpDeadlineMs;
         InternetSetOptionW(handle, option, &limit, sizeof(limit));
     }
-}
-
-constexpr DWORD kPieceBytes = 4096;
-// A server sending without end stops being read here (4 MiB).
-constexpr size_t kBodyLimitBytes = 4u << 20;
-
-// Reads the body piece by piece until the end or the size limit. A piece is
-// kept up to its first NUL byte.
-DWORD ReadBody(HINTERNET request, std::string& raw) {
-    char piece[kPieceBytes];
-    for (size_t total = 0; total < kBodyLimitBytes;) {
-        DWORD read = 0;
-        if (!InternetReadFile(request, piece, kPieceBytes, &read)) return GetLastError();
-        if (read == 0) break;
-        raw.append(piece, std::find(piece, piece + read, '\0'));
-        total += read;
-    }
-    return ERROR_SUCCESS;
 }
 
 struct Target {
@@ -84,14 +73,60 @@ std::optional<Target> CrackUrl(const std::wstring& url) {
     return Target{parts.nScheme == INTERNET_SCHEME_HTTPS, text(parts.lpszHostName, parts.dwHostNameLength), parts.nPort, object};
 }
 
-// A WinINet error code, or ERROR_SUCCESS with the raw body in `raw`.
-DWORD Exchange(HINTERNET session, const wchar_t* verb, const Target& target, const char* body, std::string& raw) {
+std::atomic<int> g_exchanges{0};
+
+// What a GET's caller and its worker share; the later of them frees it.
+struct Exchange {
+    Exchange(const wchar_t* agent, Target to, size_t bytes)
+        : userAgent(agent), target(std::move(to)), limit(bytes), start(GetTickCount()) {
+        ++g_exchanges;
+    }
+    ~Exchange() { --g_exchanges; }
+    Exchange(const Exchange&) = delete;
+    Exchange& operator=(const Exchange&) = delete;
+
+    bool DeadlinePassed() const { return GetTickCount() - start >= kHttpDeadlineMs; }
+
+    const std::wstring userAgent;
+    const Target target;
+    const size_t limit;
+    const DWORD start;
+    // Written by the worker, read by the caller once the worker has ended.
+    std::string body;
+    DWORD error = ERROR_INTERNET_INTERNAL_ERROR;
+};
+
+// Reads only what has arrived, so that the deadline is looked at between
+// waits.
+DWORD ReadBody(HINTERNET request, Exchange& exchange) {
+    std::string& body = exchange.body;
+    while (body.size() < exchange.limit) {
+        if (exchange.DeadlinePassed()) return ERROR_INTERNET_TIMEOUT;
+        DWORD available = 0;
+        if (!InternetQueryDataAvailable(request, &available, 0, 0)) return GetLastError();
+        if (available == 0) break;
+        const size_t had = body.size();
+        body.resize(had + std::min<size_t>(available, exchange.limit - had));
+        DWORD read = 0;
+        if (!InternetReadFile(request, &body[had], static_cast<DWORD>(body.size() - had), &read)) return GetLastError();
+        body.resize(had + read);
+    }
+    return ERROR_SUCCESS;
+}
+
+// A WinINet error code, or ERROR_SUCCESS with the body in the exchange.
+DWORD Fetch(Exchange& exchange) {
+    const Target& target = exchange.target;
+    const UniqueInternet session(
+        InternetOpenW(exchange.userAgent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    if (!session) return GetLastError();
+    LimitWaits(session.get());
     const DWORD secureFlags = target.secure ? INTERNET_FLAG_SECURE : 0;
-    const UniqueInternet connection(InternetConnectW(session, target.host.c_str(), target.port, nullptr, nullptr,
-                                                     INTERNET_SERVICE_HTTP, kConnectionFlags | secureFlags,
-                                                     kContext));
+    const UniqueInternet connection(InternetConnectW(session.get(), target.host.c_str(), target.port, kUnsentUser,
+                                                     kUnsentPassword, INTERNET_SERVICE_HTTP,
+                                                     kConnectionFlags | secureFlags, kContext));
     if (!connection) return GetLastError();
-    const UniqueInternet request(HttpOpenRequestW(connection.get(), verb, target.object.c_str(), nullptr, nullptr,
+    const UniqueInternet request(HttpOpenRequestW(connection.get(), L"GET", target.object.c_str(), nullptr, nullptr,
                                                   nullptr, kRequestFlags | (target.secure ? kSecureRequestFlags : 0),
                                                   kContext));
     if (!request) return GetLastError();
@@ -99,28 +134,45 @@ DWORD Exchange(HINTERNET session, const wchar_t* verb, const Target& target, con
     for (const wchar_t* header : kHeaders)
         if (!HttpAddRequestHeadersW(request.get(), header, static_cast<DWORD>(-1), HTTP_ADDREQ_FLAG_ADD_IF_NEW))
             return GetLastError();
-    const DWORD bodyBytes = body ? static_cast<DWORD>(std::strlen(body)) : 0;
-    if (!HttpSendRequestW(request.get(), nullptr, 0, const_cast<char*>(body), bodyBytes)) return GetLastError();
-    return ReadBody(request.get(), raw);
+    if (!HttpSendRequestW(request.get(), nullptr, 0, nullptr, 0)) return GetLastError();
+    return ReadBody(request.get(), exchange);
+}
+
+struct Worker {
+    std::shared_ptr<Exchange> exchange;
+    // This module, held until the worker has left its code: a worker left
+    // behind may outlive the host's FreeLibrary.
+    UniqueLibrary module;
+};
+
+DWORD WINAPI RunWorker(void* parameter) {
+    HMODULE module = nullptr;
+    {
+        const std::unique_ptr<Worker> worker(static_cast<Worker*>(parameter));
+        try {
+            worker->exchange->error = Fetch(*worker->exchange);
+        } catch (...) {
+            // Out of memory: the error stays set.
+        }
+        module = worker->module.release();
+    }
+    FreeLibraryAndExitThread(module, 0);
 }
 
 }  // namespace
 
-CHttpClient::CHttpClient(const wchar_t* userAgent)
-    : m_session(InternetOpenW(userAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0)) {
-    LimitWaits(m_session.get());
+std::string HttpGet(const wchar_t* userAgent, const std::wstring& url, size_t limit) {
+    std::optional<Target> target = CrackUrl(url);
+    if (!target || g_exchanges >= kHttpMaxExchanges) return {};
+    const auto exchange = std::make_shared<Exchange>(userAgent, std::move(*target), limit);
+    auto worker = std::make_unique<Worker>(Worker{exchange, {}});
+    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<const wchar_t*>(&RunWorker),
+                            worker->module.put()))
+        return {};
+    const UniqueKernelHandle thread(CreateThread(nullptr, 0, RunWorker, worker.get(), 0, nullptr));
+    if (!thread) return {};
+    worker.release();  // the thread's now
+    if (WaitForSingleObject(thread.get(), kHttpDeadlineMs) != WAIT_OBJECT_0 || exchange->error != ERROR_SUCCESS)
+        return {};
+    return std::move(exchange->body);
 }
-
-CHttpClient::~CHttpClient() = default;
-
-int CHttpClient::Request(const wchar_t* verb, const std::wstring& url, const char* body, std::string& response) {
-    response.clear();
-    const std::optional<Target> target = CrackUrl(url);
-    if (!target) return kFailed;
-    std::string raw;
-    const DWORD error = Exchange(m_session.get(), verb, *target, body, raw);
-    if (error != ERROR_SUCCESS) return error == ERROR_INTERNET_TIMEOUT ? kTimeout : kFailed;
-    response = ToAnsi(FromUtf8(raw));
-    return kDone;
-}
-

@@ -1,33 +1,29 @@
-// A small synchronous HTTP client over WinINet, used to probe whether a
-// text is a web address.
+// One GET over WinINet, for the probe that asks whether a text is a web
+// address: does a server answer it with a body?
 //
-// Bounds: it runs inside the sweep with the controller's lock held, so every
-// network wait of a request (connect, send, each receive) gives up after
-// 5 s with result kTimeout, and at most 4 MiB of body are read (the rest is
-// left unread; the result is still kDone).
+// Bounds: the probe runs inside the sweep with the controller's lock held,
+// so the caller waits at most kHttpDeadlineMs for the whole exchange
+// (connect, send, every read) and at most `limit` body bytes are read. The
+// exchange runs on a worker thread of its own: under Wine, closing a WinINet
+// handle does not end a call blocked on it, and a server that trickles a
+// byte at a time keeps every single wait short. A worker left behind at the
+// deadline reads nothing more and ends at its next wait (at most
+// kHttpDeadlineMs), unless the server trickles its headers; it keeps the
+// module loaded until it has ended. At most kHttpMaxExchanges exchanges live
+// at once; beyond that a GET fails at once.
+//
+// Nothing of the user's goes out: no cookies, no credentials, and a redirect
+// is not followed (its own body is the answer).
 #pragma once
 
-#include "fw/UniqueHandle.h"
+#include <windows.h>
 
 #include <string>
 
-class CHttpClient {
-public:
-    enum Result { kDone = 0, kFailed = 1, kTimeout = 2 };
+constexpr DWORD kHttpDeadlineMs = 5000;
+constexpr int kHttpMaxExchanges = 4;
 
-    explicit CHttpClient(const wchar_t* userAgent);
-    ~CHttpClient();
-    CHttpClient(const CHttpClient&) = delete;
-    CHttpClient& operator=(const CHttpClient&) = delete;
-
-    // `body` is a NUL-terminated byte text or null. `response` receives the
-    // response body converted from UTF-8 to the ANSI code page; it stays
-    // empty on failure.
-    int Request(const wchar_t* verb, const std::wstring& url, const char* body, std::string& response);
-    int Get(const std::wstring& url, const char* body, std::string& response) {
-        return Request(L"GET", url, body, response);
-    }
-
-private:
-    UniqueInternet m_session;
-};
+// The first `limit` bytes of the body that a GET for `url` (http or https)
+// brings back, as sent; empty when the URL is of another kind (then nothing
+// is sent), the request fails or the deadline passes.
+std::string HttpGet(const wchar_t* userAgent, const std::wstring& url, size_t limit);

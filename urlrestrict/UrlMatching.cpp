@@ -43,11 +43,11 @@ bool HasDottedName(const std::wstring& text) {
     return second != std::wstring::npos && second > first + 1 && text.find(L"file") != 0;
 }
 
-bool AnswersProbe(const std::wstring& address) {
-    CHttpClient client(kProbeUserAgent);
-    std::string response;
-    client.Get(address, "", response);
-    return response.size() > kProbeAnswerMin;
+// Text typed without a scheme, as a browser would take it, is tried as an
+// http address.
+bool AnswersProbe(const std::wstring& text) {
+    const std::wstring url = Contains(text, L"://") ? text : L"http://" + text;
+    return HttpGet(kProbeUserAgent, url, kProbeAnswerMin + 1).size() > kProbeAnswerMin;
 }
 
 // An empty pattern takes part in no test: under plain substring search it

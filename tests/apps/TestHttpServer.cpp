@@ -7,6 +7,7 @@
 #include <winsock2.h>
 #include <windows.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -15,7 +16,8 @@
 namespace {
 
 std::mutex g_lock;
-std::string g_requestLines;  // every request line so far, one a line
+std::string g_requests;  // every request so far, head and body
+std::atomic<int> g_open{0};  // connections being answered
 
 std::string Reply(const std::string& status, const std::string& body) {
     return "HTTP/1.1 " + status + "\r\nContent-Length: " + std::to_string(body.size()) +
@@ -43,17 +45,35 @@ bool Send(SOCKET client, const std::string& bytes) {
     return send(client, bytes.data(), static_cast<int>(bytes.size()), 0) == static_cast<int>(bytes.size());
 }
 
+// Every single wait of a client stays short, the whole answer takes long:
+// `slowly` goes out a byte a second, until the client goes.
+void Trickle(SOCKET client, const std::string& atOnce, const std::string& slowly) {
+    if (!Send(client, atOnce)) return;
+    for (char byte : slowly) {
+        Sleep(1000);
+        if (!Send(client, std::string(1, byte))) return;
+    }
+}
+
 void Answer(SOCKET client, const std::string& path, const std::string& request) {
     if (path == "/echo") Send(client, Reply("200 OK", request));
     else if (path == "/missing") Send(client, Reply("404 Not Found", "missing"));
     else if (path == "/empty") Send(client, Reply("204 No Content", ""));
     else if (path == "/nul") Send(client, Reply("200 OK", std::string("abc\0def", 7)));
-    else if (path == "/utf8") Send(client, Reply("200 OK", "caf\xC3\xA9 \xE6\x97\xA5"));
     else if (path == "/megabytes") Send(client, Reply("200 OK", std::string(3 << 20, 'm')));
     else if (path == "/cut") Send(client, "HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\nonly this");
+    else if (path == "/redirect") Send(client, "HTTP/1.1 302 Found\r\nLocation: /echo\r\nContent-Length: 5\r\n\r\nmoved");
+    // Answered with credentials only: a client that gives them once may keep them.
+    else if (path == "/auth" && request.find("\r\nAuthorization: ") != std::string::npos)
+        Send(client, Reply("200 OK", "welcome back"));
+    else if (path == "/auth") Send(client, "HTTP/1.1 401 Unauthorized\r\nWWW-Authenticate: Basic realm=\"test\"\r\n"
+                                           "Content-Length: 0\r\n\r\n");
+    else if (path == "/trickle") Trickle(client, "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n", std::string(30, 't'));
+    else if (path == "/trickle-head") Trickle(client, "", "HTTP/1.1 200 OK\r\nX-Trickle: tttt\r\n\r\n");
+    else if (path == "/open") Send(client, Reply("200 OK", std::to_string(g_open - 1)));
     else if (path == "/requests") {
         std::lock_guard<std::mutex> guard(g_lock);
-        Send(client, Reply("200 OK", g_requestLines));
+        Send(client, Reply("200 OK", g_requests));
     } else if (path == "/endless") {
         const std::string piece(65536, 'x');
         for (bool open = Send(client, "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n"); open;)
@@ -68,17 +88,19 @@ void Answer(SOCKET client, const std::string& path, const std::string& request) 
 
 DWORD WINAPI Serve(void* parameter) {
     const SOCKET client = reinterpret_cast<SOCKET>(parameter);
+    ++g_open;
     const std::string request = ReadRequest(client);
-    const std::string line = request.substr(0, request.find("\r\n"));
     {
         std::lock_guard<std::mutex> guard(g_lock);
-        g_requestLines += line + "\n";
+        g_requests += request;
     }
+    const std::string line = request.substr(0, request.find("\r\n"));
     const size_t start = line.find(' ') + 1;
     const std::string target = line.substr(start, line.find(' ', start) - start);
     Answer(client, target.substr(0, target.find('?')), request);
     shutdown(client, SD_SEND);
     closesocket(client);
+    --g_open;
     return 0;
 }
 
