@@ -51,7 +51,7 @@ public:
         : search_(search), found_(found), foundChild_(foundChild) {}
 
     bool Level(IAccessible* parent, int depth) {
-        if (!parent || depth >= kAccMaxDepth) return false;
+        if (!parent || depth >= kAccMaxDepth || Spent()) return false;
         const auto enumerator = QueryAs<IEnumVARIANT>(parent);
         if (!enumerator && search_.needsEnumerator) return false;
         if (enumerator) enumerator.get()->Reset();
@@ -62,7 +62,8 @@ public:
         // stays as the previous sibling's.
         wchar_t state[kAccTextSize], name[kAccTextSize], role[kAccTextSize], windowClass[kAccTextSize] = {};
         bool result = false;
-        for (long index = 1; index <= count && !result; ++index) {
+        for (long index = 1; index <= count && !result && !Spent(); ++index) {
+            ++visited_;
             UniqueVariant child(index);
             if (enumerator) enumerator.get()->Next(1, child.put(), nullptr);
             const auto object = ChildObject(parent, child.get());
@@ -91,6 +92,9 @@ public:
     }
 
 private:
+    // Checked before each element's calls: a call may take long.
+    bool Spent() const { return visited_ >= kAccNodeBudget || GetTickCount() - start_ >= kAccDeadlineMs; }
+
     bool OnPath(IUnknown* object) const {
         const IUnknown* identity = Identity(object);
         for (const IUnknown* ancestor : path_)
@@ -102,6 +106,8 @@ private:
     ComPtr<IAccessible>& found_;
     UniqueVariant& foundChild_;
     std::vector<IUnknown*> path_;
+    int visited_ = 0;
+    const DWORD start_ = GetTickCount();
 };
 
 }  // namespace

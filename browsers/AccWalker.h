@@ -47,11 +47,14 @@ struct AccSearch {
 // subtree, in enumeration order; elements whose state text contains
 // "unavailable" are skipped with their subtree. On success `found` holds a
 // reference to the object that holds the match and `foundChild` its child
-// identifier there (0: the object itself). Trees deeper than
-// kAccMaxDepth levels are cut there, and an object that is its own ancestor
-// is not entered again: a browser's tree can be cyclic or endless, and each
-// level costs stack and cross-process calls.
+// identifier there (0: the object itself). A browser's tree can be cyclic,
+// endless or claim millions of children, and each element costs
+// cross-process calls: trees deeper than kAccMaxDepth levels are cut there,
+// an object that is its own ancestor is not entered again, and the search
+// gives up after visiting kAccNodeBudget elements or after kAccDeadlineMs.
 constexpr int kAccMaxDepth = 64;
+constexpr int kAccNodeBudget = 2000;
+constexpr DWORD kAccDeadlineMs = 1000;
 bool SearchAccTree(IAccessible* parent, const AccSearch& search, ComPtr<IAccessible>& found,
                    UniqueVariant& foundChild);
 

@@ -37,6 +37,8 @@ const FakeAccessible::Texts* FakeAccessible::Element(const VARIANT& child) const
     if (child.vt == VT_I4 && child.lVal >= 1 && static_cast<size_t>(child.lVal) <= children_.size() &&
         !children_[child.lVal - 1].object)
         return &children_[child.lVal - 1].texts;
+    if (child.vt == VT_I4 && static_cast<size_t>(child.lVal) > children_.size() && child.lVal <= Count())
+        return &filler_;
     ADD_FAILURE() << "element asked for by " << child.vt << "/" << child.lVal << " of an object child or none";
     return nullptr;
 }
@@ -75,11 +77,20 @@ STDMETHODIMP FakeAccessible::get_accParent(IDispatch** parent) {
     return S_OK;
 }
 
+STDMETHODIMP FakeAccessible::get_accChildCount(long* count) {
+    if (stallMs && release)
+        WaitForSingleObject(release, stallMs);
+    else if (stallMs)
+        Sleep(stallMs);
+    *count = Count();
+    return S_OK;
+}
+
 STDMETHODIMP FakeAccessible::get_accChild(VARIANT child, IDispatch** object) {
     *object = nullptr;
-    if (child.vt != VT_I4 || child.lVal < 1 || static_cast<size_t>(child.lVal) > children_.size())
-        return E_INVALIDARG;
-    FakeAccessible* found = children_[child.lVal - 1].object;
+    if (child.vt != VT_I4 || child.lVal < 1 || child.lVal > Count()) return E_INVALIDARG;
+    FakeAccessible* found = static_cast<size_t>(child.lVal) <= children_.size() ? children_[child.lVal - 1].object
+                                                                                 : nullptr;
     if (!found) return S_FALSE;
     found->AddRef();
     *object = static_cast<IAccessible*>(found);
@@ -119,9 +130,9 @@ STDMETHODIMP FakeAccessible::get_accState(VARIANT child, VARIANT* state) {
 
 STDMETHODIMP FakeAccessible::Next(ULONG count, VARIANT* items, ULONG* fetched) {
     ULONG given = 0;
-    for (; given < count && position_ < children_.size(); ++given, ++position_) {
+    for (; given < count && position_ < static_cast<size_t>(Count()); ++given, ++position_) {
         VARIANT& item = items[given];
-        FakeAccessible* object = children_[position_].object;
+        FakeAccessible* object = position_ < children_.size() ? children_[position_].object : nullptr;
         if (object && !enumeratesIds) {
             object->AddRef();
             item.vt = VT_DISPATCH;

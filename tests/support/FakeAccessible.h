@@ -10,6 +10,7 @@
 
 #include <oleacc.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -36,6 +37,13 @@ public:
     bool enumeratesIds = false;    // the enumerator gives object children as VT_I4
     LONG numericRole = 0;          // when set, the role is this number
     HWND window = nullptr;         // IOleWindow when set
+    // When more than the children added, the count reported; the children
+    // beyond are simple elements "Filler".
+    LONG claimedChildren = 0;
+    // get_accChildCount first waits this long, or until `release` is set:
+    // a browser that is slow, or that stopped answering.
+    DWORD stallMs = 0;
+    HANDLE release = nullptr;
     const std::wstring& Name() const { return self_.name; }
     // References beyond the one the tree holds.
     LONG Outstanding() const { return references_ - 1; }
@@ -44,10 +52,7 @@ public:
     STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++references_); }
     STDMETHODIMP_(ULONG) Release() override;
     STDMETHODIMP get_accParent(IDispatch** parent) override;
-    STDMETHODIMP get_accChildCount(long* count) override {
-        *count = static_cast<long>(children_.size());
-        return S_OK;
-    }
+    STDMETHODIMP get_accChildCount(long* count) override;
     STDMETHODIMP get_accChild(VARIANT child, IDispatch** object) override;
     STDMETHODIMP get_accName(VARIANT child, BSTR* name) override;
     STDMETHODIMP get_accValue(VARIANT child, BSTR* value) override;
@@ -96,8 +101,10 @@ private:
     // but 0 or a simple element.
     const Texts* Element(const VARIANT& child) const;
     HRESULT Unexpected(const char* method) const;
+    LONG Count() const { return std::max(static_cast<LONG>(children_.size()), claimedChildren); }
 
     Texts self_;
+    const Texts filler_{L"Filler", L"text", L"", 0};
     std::vector<Child> children_;
     FakeAccessible* parent_ = nullptr;
     size_t position_ = 0;
