@@ -1,5 +1,8 @@
 #include "browsers/AccWalker.h"
 
+#include "control/HostLog.h"
+#include "fw/DeadlineRunner.h"
+
 #include <algorithm>
 #include <cwchar>
 #include <vector>
@@ -161,4 +164,20 @@ int FindAccChild(IAccessible* parent, const wchar_t* name, const wchar_t* role, 
                            },
                            true};
     return SearchAccTree(parent, search, found, foundChild) ? 1 : -1;
+}
+
+bool ReadWindowTree(HWND hwnd, CHostLog* log, const wchar_t* reader, std::function<void(IAccessible*)> read) {
+    const DeadlineOutcome outcome = RunWithDeadline(hwnd, kAccDeadlineMs, [hwnd, read = std::move(read)] {
+        // Before the object is asked for: a proxy into the browser needs COM.
+        const ComInit com;
+        ComPtr<IAccessible> root;
+        if (SUCCEEDED(AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_WINDOW), IID_IAccessible,
+                                                 reinterpret_cast<void**>(root.put()))) &&
+            root)
+            read(root.get());
+    });
+    if (outcome == DeadlineOutcome::kAbandoned)
+        Log(log, RA_LOG_ERROR, L"CRestrictAction::%s [No answer from window 0x%08X within %d ms].", reader,
+            static_cast<unsigned>(reinterpret_cast<UINT_PTR>(hwnd)), static_cast<int>(kAccDeadlineMs));
+    return outcome == DeadlineOutcome::kFinished;
 }

@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 namespace {
+
+constexpr wchar_t kChromeUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Google Chrome";
 
 BSTR Text(const std::wstring& text) {
     return text.empty() ? nullptr : SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
@@ -165,4 +169,49 @@ UniqueWindow OpenFakeAccWindow(const wchar_t* windowClass, FakeAccessible* root,
     if (root) root->window = window.get();
     if (childClass) CreatePlainWindow(childClass, L"", window.get());
     return window;
+}
+
+ChromeRegistered::ChromeRegistered() {
+    static const wchar_t version[] = L"100.0.4896.75";
+    RegSetKeyValueW(HKEY_CURRENT_USER, kChromeUninstallKey, L"Version", REG_SZ, version, sizeof(version));
+}
+
+ChromeRegistered::~ChromeRegistered() { RegDeleteKeyW(HKEY_CURRENT_USER, kChromeUninstallKey); }
+
+FakeAccThread::FakeAccThread(const wchar_t* windowClass, std::function<void(FakeTree&)> build,
+                             const wchar_t* childClass) {
+    const UniqueKernelHandle ready(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    thread_ = std::thread([&, windowClass, childClass, ready = ready.get()] {
+        CoInitialize(nullptr);
+        build(tree_);
+        {
+            const UniqueWindow window = OpenFakeAccWindow(windowClass, tree_.Root(), childClass);
+            window_ = window.get();
+            threadId_ = GetCurrentThreadId();
+            SetEvent(ready);
+            MSG msg;
+            while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+        }
+        // Gives back the references the apartment's stubs held.
+        CoUninitialize();
+    });
+    WaitForSingleObject(ready.get(), INFINITE);
+}
+
+FakeAccThread::~FakeAccThread() {
+    EndAndLeaks();
+}
+
+std::wstring FakeAccThread::EndAndLeaks() {
+    if (thread_.joinable()) {
+        PostThreadMessageW(threadId_, WM_QUIT, 0, 0);
+        thread_.join();
+    }
+    return tree_.Leaks();
+}
+
+std::string NoAnswerLine(const char* reader, HWND window) {
+    char hex[16];
+    std::snprintf(hex, sizeof(hex), "%08X", static_cast<unsigned>(reinterpret_cast<UINT_PTR>(window)));
+    return std::string("CRestrictAction::") + reader + " [No answer from window 0x" + hex + " within 1000 ms].";
 }

@@ -11,8 +11,10 @@
 #include <oleacc.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 // The methods no reader of a browser's address has a use for.
@@ -129,3 +131,41 @@ private:
 // IOleWindow with this window. `childClass`, when given, names the class
 // of a first child window.
 UniqueWindow OpenFakeAccWindow(const wchar_t* windowClass, FakeAccessible* root, const wchar_t* childClass = nullptr);
+
+// Chrome registered as its installer does, in this process's registry: the
+// URL check then reads a Chrome window's own accessible tree. Undone at the
+// end.
+class ChromeRegistered {
+public:
+    ChromeRegistered();
+    ~ChromeRegistered();
+    ChromeRegistered(const ChromeRegistered&) = delete;
+    ChromeRegistered& operator=(const ChromeRegistered&) = delete;
+};
+
+// A fake browser window whose tree is served from a thread of its own, as a
+// browser serves it from its process: the reader's calls into it go through
+// COM proxies, and a stalled call leaves the thread not answering.
+// `build` adds the tree's nodes, root first, on that thread.
+class FakeAccThread {
+public:
+    FakeAccThread(const wchar_t* windowClass, std::function<void(FakeTree&)> build, const wchar_t* childClass = nullptr);
+    ~FakeAccThread();
+    FakeAccThread(const FakeAccThread&) = delete;
+    FakeAccThread& operator=(const FakeAccThread&) = delete;
+
+    HWND hwnd() const { return window_; }
+    // Ends the thread (its window, its apartment), then names the nodes
+    // still referenced, as FakeTree::Leaks.
+    std::wstring EndAndLeaks();
+
+private:
+    FakeTree tree_;
+    HWND window_ = nullptr;
+    DWORD threadId_ = 0;
+    std::thread thread_;
+};
+
+// The error line a reader ("GetChromeURL", "GetEdgeURL") logs once when
+// `window` did not answer within the read's deadline.
+std::string NoAnswerLine(const char* reader, HWND window);
