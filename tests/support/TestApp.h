@@ -23,9 +23,10 @@ class TestApp {
 public:
     // Starts <scratch>\<exeName> opening a window of `windowClass` per title
     // and waits (up to 60 s) until the first one is visible. A non-empty
-    // `editText` gives each window an "Edit" child holding it.
+    // `editText` gives each window an "Edit" child holding it; `options` are
+    // more of TestWindow.exe's options, each followed by its value.
     TestApp(const std::wstring& exeName, const std::wstring& windowClass, const std::vector<std::wstring>& titles,
-            const std::wstring& editText = L"");
+            const std::wstring& editText = L"", const std::vector<std::wstring>& options = {});
     TestApp(const TestApp&) = delete;
     TestApp& operator=(const TestApp&) = delete;
 
