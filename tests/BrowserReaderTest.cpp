@@ -190,16 +190,12 @@ TEST_F(BrowserReader, EdgeGivesTheJapaneseFieldsValueUnchangedElseKeepsTheAddres
 TEST_F(BrowserReader, ChromeAndEdgeLeaveATreeThatStopsAnsweringAndReadItAgainOnceItAnswers) {
     InstallChrome({L"100.0.4896.75", L""});
     const std::wstring address = L"https://example.com/stalled";
-    const std::string kNoAnswer = "<no answer>";
     struct Row {
         const char* reader;
         const wchar_t *frameClass, *fieldName, *fieldRole;
         std::function<std::wstring(HWND, CHostLog*)> read;
-        // The log of the stalled read, of one passing over, of the read
-        // once the browser answers.
-        std::vector<std::string> stalled, passedOver, answered;
+        int foundLines;  // "EnumUIChild" lines of one read that finds the field
     };
-    const std::vector<std::string> chromeBegin = {"GetChromeVersion the ChromeVersion is 99", "Begin GetNewURLText"};
     const Row rows[] = {
         {"GetChromeURL", L"Chrome_WidgetWin_1", L"Address and search bar", L"editable text",
          [](HWND hwnd, CHostLog* log) {
@@ -207,18 +203,14 @@ TEST_F(BrowserReader, ChromeAndEdgeLeaveATreeThatStopsAnsweringAndReadItAgainOnc
              GetChromeURL(hwnd, buffer, log);
              return std::wstring(buffer);
          },
-         {chromeBegin[0], chromeBegin[1], kNoAnswer, "End GetNewURLText szEdit = "},
-         {chromeBegin[0], chromeBegin[1], "End GetNewURLText szEdit = "},
-         {chromeBegin[0], chromeBegin[1], "the main UI numChildren2 = 1",
-          "EnumUIChild strName[Address and search bar] strRole[editable text]", "get url.....",
-          "End GetNewURLText szEdit = https://example.com/stalled"}},
+         1},
         {"GetEdgeURL", L"ApplicationFrameWindow", L"検索または Web アドレスを入力", L"編集可能なテキスト",
          [](HWND hwnd, CHostLog* log) {
              std::wstring url;
              GetEdgeURL(hwnd, url, log);
              return url;
          },
-         {kNoAnswer}, {}, {}},
+         0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.reader);
@@ -240,16 +232,9 @@ TEST_F(BrowserReader, ChromeAndEdgeLeaveATreeThatStopsAnsweringAndReadItAgainOnc
         for (const DWORD released = GetTickCount(); read.empty() && GetTickCount() - released < 10000; Sleep(20))
             read = row.read(browser.hwnd(), &log.log);
         EXPECT_EQ(read, address);
-
-        std::vector<std::string> want = row.stalled;
-        std::replace(want.begin(), want.end(), kNoAnswer, NoAnswerLine(row.reader, browser.hwnd()));
-        want.insert(want.end(), row.passedOver.begin(), row.passedOver.end());
         const std::vector<std::string> messages = log.Messages();
-        ASSERT_GE(messages.size(), want.size() + row.answered.size());
-        EXPECT_EQ(std::vector<std::string>(messages.begin(), messages.begin() + want.size()), want);
-        EXPECT_EQ(std::vector<std::string>(messages.end() - row.answered.size(), messages.end()), row.answered);
-        EXPECT_EQ(CountLines(messages, "No answer"), 1);
-        EXPECT_EQ(CountLines(messages, "EnumUIChild"), row.answered.empty() ? 0 : 1);
+        EXPECT_EQ(std::count(messages.begin(), messages.end(), NoAnswerLine(row.reader, browser.hwnd())), 1);
+        EXPECT_EQ(CountLines(messages, "EnumUIChild"), row.foundLines) << "only the last read's";
         EXPECT_EQ(browser.EndAndLeaks(), L"");
     }
 }
