@@ -1,5 +1,8 @@
 #include "browsers/AccWalker.h"
 
+#include "control/HostLog.h"
+#include "fw/DeadlineRunner.h"
+
 #include <algorithm>
 #include <cwchar>
 #include <vector>
@@ -51,7 +54,7 @@ public:
         : search_(search), found_(found), foundChild_(foundChild) {}
 
     bool Level(IAccessible* parent, int depth) {
-        if (!parent || depth >= kAccMaxDepth) return false;
+        if (!parent || depth >= kAccMaxDepth || Spent()) return false;
         const auto enumerator = QueryAs<IEnumVARIANT>(parent);
         if (!enumerator && search_.needsEnumerator) return false;
         if (enumerator) enumerator.get()->Reset();
@@ -62,7 +65,8 @@ public:
         // stays as the previous sibling's.
         wchar_t state[kAccTextSize], name[kAccTextSize], role[kAccTextSize], windowClass[kAccTextSize] = {};
         bool result = false;
-        for (long index = 1; index <= count && !result; ++index) {
+        for (long index = 1; index <= count && !result && !Spent(); ++index) {
+            ++visited_;
             UniqueVariant child(index);
             if (enumerator) enumerator.get()->Next(1, child.put(), nullptr);
             const auto object = ChildObject(parent, child.get());
@@ -91,6 +95,9 @@ public:
     }
 
 private:
+    // Checked before each element's calls: a call may take long.
+    bool Spent() const { return visited_ >= kAccNodeBudget || GetTickCount() - start_ >= kAccDeadlineMs; }
+
     bool OnPath(IUnknown* object) const {
         const IUnknown* identity = Identity(object);
         for (const IUnknown* ancestor : path_)
@@ -102,6 +109,8 @@ private:
     ComPtr<IAccessible>& found_;
     UniqueVariant& foundChild_;
     std::vector<IUnknown*> path_;
+    int visited_ = 0;
+    const DWORD start_ = GetTickCount();
 };
 
 }  // namespace
@@ -155,4 +164,20 @@ int FindAccChild(IAccessible* parent, const wchar_t* name, const wchar_t* role, 
                            },
                            true};
     return SearchAccTree(parent, search, found, foundChild) ? 1 : -1;
+}
+
+bool ReadWindowTree(HWND hwnd, CHostLog* log, const wchar_t* reader, std::function<void(IAccessible*)> read) {
+    const DeadlineOutcome outcome = RunWithDeadline(hwnd, kAccDeadlineMs, [hwnd, read = std::move(read)] {
+        // Before the object is asked for: a proxy into the browser needs COM.
+        const ComInit com;
+        ComPtr<IAccessible> root;
+        if (SUCCEEDED(AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_WINDOW), IID_IAccessible,
+                                                 reinterpret_cast<void**>(root.put()))) &&
+            root)
+            read(root.get());
+    });
+    if (outcome == DeadlineOutcome::kAbandoned)
+        Log(log, RA_LOG_ERROR, L"CRestrictAction::%s [No answer from window 0x%08X within %d ms].", reader,
+            static_cast<unsigned>(reinterpret_cast<UINT_PTR>(hwnd)), static_cast<int>(kAccDeadlineMs));
+    return outcome == DeadlineOutcome::kFinished;
 }

@@ -4,6 +4,7 @@
 // itself, 1..n for a simple element of it.
 #pragma once
 
+#include "RestrictAction.h"
 #include "fw/Com.h"
 
 #include <oleacc.h>
@@ -47,11 +48,14 @@ struct AccSearch {
 // subtree, in enumeration order; elements whose state text contains
 // "unavailable" are skipped with their subtree. On success `found` holds a
 // reference to the object that holds the match and `foundChild` its child
-// identifier there (0: the object itself). Trees deeper than
-// kAccMaxDepth levels are cut there, and an object that is its own ancestor
-// is not entered again: a browser's tree can be cyclic or endless, and each
-// level costs stack and cross-process calls.
+// identifier there (0: the object itself). A browser's tree can be cyclic,
+// endless or claim millions of children, and each element costs
+// cross-process calls: trees deeper than kAccMaxDepth levels are cut there,
+// an object that is its own ancestor is not entered again, and the search
+// gives up after visiting kAccNodeBudget elements or after kAccDeadlineMs.
 constexpr int kAccMaxDepth = 64;
+constexpr int kAccNodeBudget = 2000;
+constexpr DWORD kAccDeadlineMs = 1000;
 bool SearchAccTree(IAccessible* parent, const AccSearch& search, ComPtr<IAccessible>& found,
                    UniqueVariant& foundChild);
 
@@ -60,3 +64,13 @@ bool SearchAccTree(IAccessible* parent, const AccSearch& search, ComPtr<IAccessi
 // level. Returns 1 when found, -1 otherwise.
 int FindAccChild(IAccessible* parent, const wchar_t* name, const wchar_t* role, const wchar_t* className,
                  ComPtr<IAccessible>& found, UniqueVariant& foundChild);
+
+// Reads the accessible tree of `hwnd` (a browser's, in another process) with
+// `read`, given the window's own object on a thread with COM initialised.
+// The read runs where a browser that stops answering cannot hold the
+// caller (RunWithDeadline, kAccDeadlineMs): `read` keeps what it finds in
+// state it co-owns and does not log; it is called only when the window gave
+// an object. Returns true when the read finished in time; when the window
+// stopped answering, logs one error line naming `reader`. While that read
+// still runs, the window is not read again (false, nothing logged).
+bool ReadWindowTree(HWND hwnd, CHostLog* log, const wchar_t* reader, std::function<void(IAccessible*)> read);

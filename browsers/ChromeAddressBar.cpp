@@ -4,8 +4,11 @@
 #include "control/HostLog.h"
 #include "fw/Text.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cwchar>
+#include <iterator>
+#include <memory>
 
 namespace {
 
@@ -54,24 +57,38 @@ int CopyValue(IAccessible* holder, const VARIANT& child, wchar_t* buffer) {
     return static_cast<int>(std::wcslen(buffer));
 }
 
+// What one read of the tree found. Written by the reading thread, looked at
+// only when the read finished in time; the log lines are the caller's.
+struct BarRead {
+    bool rooted = false;  // the window gave its object
+    long count = 0;       // of the root's children
+    bool found = false;
+    std::wstring name, role;
+    int copied = -1;  // CopyValue's result
+    wchar_t address[kUrlMax + 1] = {};
+};
+
+void ReadBar(IAccessible* root, BarRead& bar) {
+    bar.rooted = true;
+    root->get_accChildCount(&bar.count);
+    ComPtr<IAccessible> found;
+    UniqueVariant foundChild;
+    bar.found = EnumUIChild(root, found, foundChild, bar.name, bar.role);
+    if (bar.found) bar.copied = CopyValue(found.get(), foundChild.get(), bar.address);
+}
+
 int ReadAddressBar(HWND hwnd, wchar_t* buffer, CHostLog* log, const Generation& generation) {
     Log(log, RA_LOG_TRACE, generation.beginLine);
-    if (hwnd && IsChromeFrame(hwnd, generation)) {
-        // Before the object is asked for: a proxy into Chrome needs COM.
-        const ComInit com;
-        ComPtr<IAccessible> root;
-        if (SUCCEEDED(AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_WINDOW), IID_IAccessible,
-                                                 reinterpret_cast<void**>(root.put()))) &&
-            root) {
-            long count = 0;
-            root.get()->get_accChildCount(&count);
-            Log(log, RA_LOG_TRACE, generation.countLine, static_cast<int>(count));
-            ComPtr<IAccessible> found;
-            UniqueVariant foundChild;
-            if (EnumUIChild(root.get(), found, foundChild, log)) {
-                Log(log, RA_LOG_TRACE, L"get url.....");
-                if (CopyValue(found.get(), foundChild.get(), buffer) == 0 && generation.emptyValueIsFinal) return 0;
-            }
+    const auto bar = std::make_shared<BarRead>();
+    if (hwnd && IsChromeFrame(hwnd, generation) &&
+        ReadWindowTree(hwnd, log, L"GetChromeURL", [bar](IAccessible* root) { ReadBar(root, *bar); }) &&
+        bar->rooted) {
+        Log(log, RA_LOG_TRACE, generation.countLine, static_cast<int>(bar->count));
+        if (bar->found) {
+            Log(log, RA_LOG_SYSTEM, L"EnumUIChild strName[%s] strRole[%s]", bar->name.c_str(), bar->role.c_str());
+            Log(log, RA_LOG_TRACE, L"get url.....");
+            if (bar->copied == 0 && generation.emptyValueIsFinal) return 0;
+            if (bar->copied > 0) std::copy(std::begin(bar->address), std::end(bar->address), buffer);
         }
     }
     Log(log, RA_LOG_TRACE, generation.endLine, buffer);
@@ -88,11 +105,12 @@ int GetNewURLText(HWND hwnd, wchar_t* buffer, CHostLog* log) {
     return ReadAddressBar(hwnd, buffer, log, kChrome31);
 }
 
-bool EnumUIChild(IAccessible* parent, ComPtr<IAccessible>& found, UniqueVariant& foundChild, CHostLog* log) {
-    const AccSearch search{[log](const AccTexts& texts) {
+bool EnumUIChild(IAccessible* parent, ComPtr<IAccessible>& found, UniqueVariant& foundChild, std::wstring& name,
+                 std::wstring& role) {
+    const AccSearch search{[&](const AccTexts& texts) {
                                if (!OneOf(texts.name, kBarNames) || !OneOf(texts.role, kBarRoles)) return false;
-                               Log(log, RA_LOG_SYSTEM, L"EnumUIChild strName[%s] strRole[%s]", texts.name,
-                                   texts.role);
+                               name = texts.name;
+                               role = texts.role;
                                return true;
                            },
                            false};

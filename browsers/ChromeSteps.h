@@ -8,6 +8,8 @@
 
 #include <oleacc.h>
 
+#include <string>
+
 // The text of an "Edit" or "Chrome_OmniboxView" window (Chrome before 29),
 // asked for with a 500 ms time-out. Returns the characters copied; 0 for
 // any other class or a hung window. LastError is 0 after a success.
@@ -22,5 +24,7 @@ int GetURLText(HWND hwnd, wchar_t* buffer, CHostLog* log);
 int GetNewURLText(HWND hwnd, wchar_t* buffer, CHostLog* log);
 
 // Finds the address bar below `parent` by its English or Japanese name and
-// role text. Levels without IEnumVARIANT are walked by the identifiers 1..n.
-bool EnumUIChild(IAccessible* parent, ComPtr<IAccessible>& found, UniqueVariant& foundChild, CHostLog* log);
+// role text, which it hands back. Levels without IEnumVARIANT are walked by
+// the identifiers 1..n.
+bool EnumUIChild(IAccessible* parent, ComPtr<IAccessible>& found, UniqueVariant& foundChild, std::wstring& name,
+                 std::wstring& role);

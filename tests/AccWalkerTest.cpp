@@ -1,12 +1,14 @@
 // The accessibility walker on hand-written trees: the property readers, the
-// search's order and criteria, skipped "unavailable" subtrees, cyclic and
-// endless trees, and every reference given back.
+// search's order and criteria, skipped "unavailable" subtrees, cyclic,
+// endless and huge trees, the search's budget and deadline, and every
+// reference given back.
 #include "browsers/AccWalker.h"
 #include "support/FakeAccessible.h"
 
 #include <gtest/gtest.h>
 
 #include <cwchar>
+#include <functional>
 
 namespace {
 
@@ -139,5 +141,60 @@ TEST_F(AccWalker, DeepTreeIsSearchedToTheDepthLimit) {
         level->AddObject(tree.Add(L"Target", L"editable text"));
         EXPECT_EQ(Search(tree.Root(), L"Target"), want) << "target at depth " << depth;
         EXPECT_EQ(tree.Leaks(), L"") << "target at depth " << depth;
+    }
+}
+
+// A search gives up after kAccNodeBudget elements or kAccDeadlineMs, so a
+// tree that claims millions of children, branches without end or answers
+// slowly costs a bounded time: "Target", the root's last child, is then
+// not found.
+TEST_F(AccWalker, SearchGivesUpAfterItsNodeBudgetOrDeadline) {
+    struct Row {
+        const char* label;
+        std::function<void(FakeTree&, FakeAccessible* root)> before;  // children ahead of "Target"
+        std::wstring want;
+    };
+    const auto elements = [](int n) {
+        return [n](FakeTree&, FakeAccessible* root) {
+            for (int i = 0; i < n; ++i) root->AddElement(L"Filler", L"text");
+        };
+    };
+    const auto objects = [](int n, void (*setUp)(FakeAccessible*)) {
+        return [n, setUp](FakeTree& tree, FakeAccessible* root) {
+            for (int i = 0; i < n; ++i) {
+                FakeAccessible* child = tree.Add(L"Group", L"grouping");
+                setUp(child);
+                root->AddObject(child);
+            }
+        };
+    };
+    const Row rows[] = {
+        {"the budget's last element", elements(kAccNodeBudget - 1), L"Frame#" + std::to_wstring(kAccNodeBudget)},
+        {"one element past the budget", elements(kAccNodeBudget), L"none"},
+        {"a child claiming ten million children",
+         objects(1, [](FakeAccessible* child) { child->claimedChildren = 10000000; }), L"none"},
+        {"children that take 50 ms each to count theirs, 3 s in all",
+         objects(60, [](FakeAccessible* child) { child->stallMs = 50; }), L"none"},
+        // Every level holds the next one twice: 2^62 paths down, none a cycle.
+        {"a lattice as deep as the depth limit",
+         [](FakeTree& tree, FakeAccessible* root) {
+             FakeAccessible* level = tree.Add(L"Lattice", L"grouping");
+             root->AddObject(level);
+             for (int depth = 2; depth < kAccMaxDepth; ++depth) {
+                 FakeAccessible* next = tree.Add(L"Lattice", L"grouping");
+                 level->AddObject(next);
+                 level->AddObject(next);
+                 level = next;
+             }
+         },
+         L"none"},
+    };
+    for (const Row& row : rows) {
+        FakeTree tree;
+        FakeAccessible* root = tree.Add(L"Frame", L"window");
+        row.before(tree, root);
+        root->AddElement(L"Target", L"editable text");
+        EXPECT_EQ(Search(root, L"Target"), row.want) << row.label;
+        EXPECT_EQ(tree.Leaks(), L"") << row.label;
     }
 }

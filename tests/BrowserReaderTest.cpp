@@ -1,7 +1,8 @@
 // The browsers' addresses. Chrome's: the version from the registry places,
 // the reader each version takes, the address bar in English and Japanese,
 // the ANSI round trip, the log lines, and a hung address window. Edge's:
-// its field, known only by its Japanese name and role.
+// its field, known only by its Japanese name and role. Both: a browser that
+// stops answering.
 #include "browsers/ChromeReader.h"
 #include "browsers/ChromeSteps.h"
 #include "browsers/EdgeReader.h"
@@ -10,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <thread>
 
 namespace {
@@ -169,12 +172,69 @@ TEST_F(BrowserReader, EdgeGivesTheJapaneseFieldsValueUnchangedElseKeepsTheAddres
         root->AddObject(pane);
         UniqueWindow window = OpenFakeAccWindow(L"ApplicationFrameWindow", root);
         std::wstring url = L"previous";
-        GetEdgeURL(window.get(), url);
+        GetEdgeURL(window.get(), url, nullptr);
         EXPECT_EQ(url, want);
         window.reset();
         EXPECT_EQ(tree.Leaks(), L"");
     }
     std::wstring url = L"previous";
-    GetEdgeURL(nullptr, url);
+    GetEdgeURL(nullptr, url, nullptr);
     EXPECT_EQ(url, L"previous") << "no window";
+}
+
+// A browser whose accessible object stops answering inside a call holds a
+// reader no longer than the read's deadline and gets one error line; while
+// that read still runs its window is passed over at once; once the browser
+// answers again the address is read again. The abandoned read's own lines
+// never reach the log.
+TEST_F(BrowserReader, ChromeAndEdgeLeaveATreeThatStopsAnsweringAndReadItAgainOnceItAnswers) {
+    InstallChrome({L"100.0.4896.75", L""});
+    const std::wstring address = L"https://example.com/stalled";
+    struct Row {
+        const char* reader;
+        const wchar_t *frameClass, *fieldName, *fieldRole;
+        std::function<std::wstring(HWND, CHostLog*)> read;
+        int foundLines;  // "EnumUIChild" lines of one read that finds the field
+    };
+    const Row rows[] = {
+        {"GetChromeURL", L"Chrome_WidgetWin_1", L"Address and search bar", L"editable text",
+         [](HWND hwnd, CHostLog* log) {
+             wchar_t buffer[261] = {};
+             GetChromeURL(hwnd, buffer, log);
+             return std::wstring(buffer);
+         },
+         1},
+        {"GetEdgeURL", L"ApplicationFrameWindow", L"検索または Web アドレスを入力", L"編集可能なテキスト",
+         [](HWND hwnd, CHostLog* log) {
+             std::wstring url;
+             GetEdgeURL(hwnd, url, log);
+             return url;
+         },
+         0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.reader);
+        const UniqueKernelHandle release(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        FakeAccThread browser(row.frameClass, [&](FakeTree& tree) {
+            FakeAccessible* root = tree.Add(L"Frame", L"window");
+            root->stallMs = 10000;
+            root->release = release.get();
+            root->AddObject(tree.Add(row.fieldName, row.fieldRole, STATE_SYSTEM_FOCUSABLE, address));
+        });
+        ScratchLog log(L"stalled.log");
+        const DWORD start = GetTickCount();
+        EXPECT_EQ(row.read(browser.hwnd(), &log.log), L"");
+        EXPECT_LT(GetTickCount() - start, 2500u) << "held by a browser that does not answer";
+        EXPECT_EQ(row.read(browser.hwnd(), &log.log), L"") << "while the stalled read runs";
+
+        SetEvent(release.get());
+        std::wstring read;
+        for (const DWORD released = GetTickCount(); read.empty() && GetTickCount() - released < 10000; Sleep(20))
+            read = row.read(browser.hwnd(), &log.log);
+        EXPECT_EQ(read, address);
+        const std::vector<std::string> messages = log.Messages();
+        EXPECT_EQ(std::count(messages.begin(), messages.end(), NoAnswerLine(row.reader, browser.hwnd())), 1);
+        EXPECT_EQ(CountLines(messages, "EnumUIChild"), row.foundLines) << "only the last read's";
+        EXPECT_EQ(browser.EndAndLeaks(), L"");
+    }
 }

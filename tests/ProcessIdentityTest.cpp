@@ -16,7 +16,7 @@
 // a denied one that the sweep ends, so that its second window goes mid-walk.
 TEST(ProcessIdentity, EachRecordNamesItsWindowsOwnProcess) {
     TestApp ending(L"ending.exe", L"RaEnding", {L"Ending one", L"Ending two"});
-    TestApp sealed(L"sealed.exe", L"RaSealed", {L"Sealed"}, L"", L"--sealed");
+    TestApp sealed(L"sealed.exe", L"RaSealed", {L"Sealed"}, L"", {L"--sealed"});
     TestApp several(L"several.exe", L"RaSeveral", {L"Several one", L"Several two", L"Several three"});
     ASSERT_TRUE(ending.Started() && sealed.Started() && several.Started());
     HostList denyList;

@@ -71,7 +71,7 @@ TEST(SweepRobustness, RestrictOnAHostWorkerThreadWhileTheHostTakesTicksAndShowsA
 // the host that goes as its caption is read, and a window of a program no
 // one may open. Neither may pass its fate on to the foreground's program.
 TEST(SweepRobustness, WindowsWithoutAProcessToEndNeverEndAnotherProgram) {
-    TestApp sealed(L"sealed.exe", L"RaSealed", {L"Doomed"}, L"", L"--sealed");
+    TestApp sealed(L"sealed.exe", L"RaSealed", {L"Doomed"}, L"", {L"--sealed"});
     TestApp victim(L"victim.exe", L"RaVictim", {L"Victim"});
     ASSERT_TRUE(sealed.Started() && victim.Started());
     TestHost host;
@@ -99,7 +99,7 @@ TEST(SweepRobustness, WindowsComingAndGoingHideNoOtherWindow) {
     const std::vector<std::wstring> steadyTitles = {L"Steady 1", L"Steady 2", L"Steady 3", L"Steady 4", L"Steady 5"};
     TestApp steady(L"steady.exe", L"RaSteady", steadyTitles);
     TestApp denied(L"denied.exe", L"RaDenied", {L"Denied"});
-    TestApp flicker(L"flicker.exe", L"RaFlicker", {L"Flicker base"}, L"", L"--flicker");
+    TestApp flicker(L"flicker.exe", L"RaFlicker", {L"Flicker base"}, L"", {L"--flicker"});
     ASSERT_TRUE(steady.Started() && denied.Started() && flicker.Started());
     BringToFront(steady.Window());
     HostList denyList;

@@ -94,7 +94,7 @@ BOOL CRestrictAction::CheckFirefoxAddress(int nMode, BOOL bKill, CLIENT_APP_INFO
 // Any text Edge shows counts as an address.
 BOOL CRestrictAction::CheckEdgeAddress(int nMode, BOOL bKill, CLIENT_APP_INFO* pInfo, HWND hClose, HWND hwnd) {
     std::wstring address;
-    GetEdgeURL(hwnd, address);
+    GetEdgeURL(hwnd, address, HostLog());
     if (address.empty()) return FALSE;
     return RestrictAddress(ToLower(address), nMode, kEdgeVariant, bKill, pInfo, hClose, hwnd);
 }

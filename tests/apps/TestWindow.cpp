@@ -1,14 +1,41 @@
 // A stand-in application for the tests. Copies of it are started under the
 // names a test needs (game.exe, notepad.exe...).
-// Usage: TestWindow.exe [--edit TEXT] [--sealed] [--flicker] CLASS TITLE [TITLE...]
+// Usage: TestWindow.exe [--edit TEXT] [--sealed] [--flicker] [--stall-tree EVENT] CLASS TITLE [TITLE...]
 // Opens one visible top-level window of class CLASS per TITLE and runs until
 // every window is closed (or the process is ended). With --edit, each window
 // gets an "Edit" child holding TEXT, as a browser's address field.
-// --sealed and --flicker: see Seal and Flicker below.
+// --sealed, --flicker and --stall-tree: see Seal, Flicker and
+// StallAfterAnswering below.
 #include <windows.h>
 #include <aclapi.h>
+#include <oleacc.h>
 
 static int g_open = 0;
+static const wchar_t* g_stallEvent = nullptr;
+constexpr UINT kStallMessage = WM_APP + 1;
+
+// As a browser whose window thread hangs after handing out its accessible
+// object: the thread's next message, taken before any call on the object,
+// waits until the named event is set (at most a minute after the first
+// wait). Each call on the object is answered after that.
+static LRESULT StallAfterAnswering(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == kStallMessage) {
+        static const DWORD giveUp = GetTickCount() + 60000;
+        const HANDLE release = OpenEventW(SYNCHRONIZE, FALSE, g_stallEvent);
+        const DWORD left = giveUp - GetTickCount();
+        WaitForSingleObject(release, left > 60000 ? 0 : left);
+        CloseHandle(release);
+        return 0;
+    }
+    // __uuidof: the 64-bit mingw-w64 library's IID_IAccessible is not that GUID.
+    IAccessible* object = nullptr;
+    if (FAILED(CreateStdAccessibleObject(hwnd, OBJID_WINDOW, __uuidof(IAccessible), reinterpret_cast<void**>(&object))))
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    PostMessageW(hwnd, kStallMessage, 0, 0);
+    const LRESULT result = LresultFromObject(__uuidof(IAccessible), wParam, object);
+    object->Release();
+    return result;
+}
 
 // No other process may open this one (an empty access list), as with a
 // protected process. Whoever started it keeps its handle.
@@ -37,6 +64,9 @@ static DWORD WINAPI Flicker(LPVOID) {
 }
 
 static LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (g_stallEvent && (message == kStallMessage ||
+                         (message == WM_GETOBJECT && static_cast<LONG>(lParam) == static_cast<LONG>(OBJID_WINDOW))))
+        return StallAfterAnswering(hwnd, message, wParam, lParam);
     if (message == WM_DESTROY && --g_open == 0) PostQuitMessage(0);
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
@@ -51,13 +81,21 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
             editText = argv[2];
             ++argv;
             --argc;
+        } else if (lstrcmpW(argv[1], L"--stall-tree") == 0) {
+            g_stallEvent = argv[2];
+            ++argv;
+            --argc;
         } else if (lstrcmpW(argv[1], L"--sealed") == 0) {
             Seal();
         } else if (lstrcmpW(argv[1], L"--flicker") == 0) {
             flicker = true;
+        } else {
+            return 2;
         }
     }
     if (!argv || argc < 3) return 2;
+    // Handing out an accessible object marshals it.
+    if (g_stallEvent) CoInitialize(nullptr);
     WNDCLASSW wc{};
     wc.lpfnWndProc = WndProc;
     wc.hInstance = instance;

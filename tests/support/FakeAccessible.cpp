@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 namespace {
+
+constexpr wchar_t kChromeUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Google Chrome";
 
 BSTR Text(const std::wstring& text) {
     return text.empty() ? nullptr : SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
@@ -37,6 +41,8 @@ const FakeAccessible::Texts* FakeAccessible::Element(const VARIANT& child) const
     if (child.vt == VT_I4 && child.lVal >= 1 && static_cast<size_t>(child.lVal) <= children_.size() &&
         !children_[child.lVal - 1].object)
         return &children_[child.lVal - 1].texts;
+    if (child.vt == VT_I4 && static_cast<size_t>(child.lVal) > children_.size() && child.lVal <= Count())
+        return &filler_;
     ADD_FAILURE() << "element asked for by " << child.vt << "/" << child.lVal << " of an object child or none";
     return nullptr;
 }
@@ -75,11 +81,20 @@ STDMETHODIMP FakeAccessible::get_accParent(IDispatch** parent) {
     return S_OK;
 }
 
+STDMETHODIMP FakeAccessible::get_accChildCount(long* count) {
+    if (stallMs && release)
+        WaitForSingleObject(release, stallMs);
+    else if (stallMs)
+        Sleep(stallMs);
+    *count = Count();
+    return S_OK;
+}
+
 STDMETHODIMP FakeAccessible::get_accChild(VARIANT child, IDispatch** object) {
     *object = nullptr;
-    if (child.vt != VT_I4 || child.lVal < 1 || static_cast<size_t>(child.lVal) > children_.size())
-        return E_INVALIDARG;
-    FakeAccessible* found = children_[child.lVal - 1].object;
+    if (child.vt != VT_I4 || child.lVal < 1 || child.lVal > Count()) return E_INVALIDARG;
+    FakeAccessible* found = static_cast<size_t>(child.lVal) <= children_.size() ? children_[child.lVal - 1].object
+                                                                                 : nullptr;
     if (!found) return S_FALSE;
     found->AddRef();
     *object = static_cast<IAccessible*>(found);
@@ -119,9 +134,9 @@ STDMETHODIMP FakeAccessible::get_accState(VARIANT child, VARIANT* state) {
 
 STDMETHODIMP FakeAccessible::Next(ULONG count, VARIANT* items, ULONG* fetched) {
     ULONG given = 0;
-    for (; given < count && position_ < children_.size(); ++given, ++position_) {
+    for (; given < count && position_ < static_cast<size_t>(Count()); ++given, ++position_) {
         VARIANT& item = items[given];
-        FakeAccessible* object = children_[position_].object;
+        FakeAccessible* object = position_ < children_.size() ? children_[position_].object : nullptr;
         if (object && !enumeratesIds) {
             object->AddRef();
             item.vt = VT_DISPATCH;
@@ -154,4 +169,49 @@ UniqueWindow OpenFakeAccWindow(const wchar_t* windowClass, FakeAccessible* root,
     if (root) root->window = window.get();
     if (childClass) CreatePlainWindow(childClass, L"", window.get());
     return window;
+}
+
+ChromeRegistered::ChromeRegistered() {
+    static const wchar_t version[] = L"100.0.4896.75";
+    RegSetKeyValueW(HKEY_CURRENT_USER, kChromeUninstallKey, L"Version", REG_SZ, version, sizeof(version));
+}
+
+ChromeRegistered::~ChromeRegistered() { RegDeleteKeyW(HKEY_CURRENT_USER, kChromeUninstallKey); }
+
+FakeAccThread::FakeAccThread(const wchar_t* windowClass, std::function<void(FakeTree&)> build,
+                             const wchar_t* childClass) {
+    const UniqueKernelHandle ready(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    thread_ = std::thread([&, windowClass, childClass, ready = ready.get()] {
+        CoInitialize(nullptr);
+        build(tree_);
+        {
+            const UniqueWindow window = OpenFakeAccWindow(windowClass, tree_.Root(), childClass);
+            window_ = window.get();
+            threadId_ = GetCurrentThreadId();
+            SetEvent(ready);
+            MSG msg;
+            while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+        }
+        // Gives back the references the apartment's stubs held.
+        CoUninitialize();
+    });
+    WaitForSingleObject(ready.get(), INFINITE);
+}
+
+FakeAccThread::~FakeAccThread() {
+    EndAndLeaks();
+}
+
+std::wstring FakeAccThread::EndAndLeaks() {
+    if (thread_.joinable()) {
+        PostThreadMessageW(threadId_, WM_QUIT, 0, 0);
+        thread_.join();
+    }
+    return tree_.Leaks();
+}
+
+std::string NoAnswerLine(const char* reader, HWND window) {
+    char hex[16];
+    std::snprintf(hex, sizeof(hex), "%08X", static_cast<unsigned>(reinterpret_cast<UINT_PTR>(window)));
+    return std::string("CRestrictAction::") + reader + " [No answer from window 0x" + hex + " within 1000 ms].";
 }

@@ -10,8 +10,11 @@
 
 #include <oleacc.h>
 
+#include <algorithm>
+#include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 // The methods no reader of a browser's address has a use for.
@@ -36,6 +39,13 @@ public:
     bool enumeratesIds = false;    // the enumerator gives object children as VT_I4
     LONG numericRole = 0;          // when set, the role is this number
     HWND window = nullptr;         // IOleWindow when set
+    // When more than the children added, the count reported; the children
+    // beyond are simple elements "Filler".
+    LONG claimedChildren = 0;
+    // get_accChildCount first waits this long, or until `release` is set:
+    // a browser that is slow, or that stopped answering.
+    DWORD stallMs = 0;
+    HANDLE release = nullptr;
     const std::wstring& Name() const { return self_.name; }
     // References beyond the one the tree holds.
     LONG Outstanding() const { return references_ - 1; }
@@ -44,10 +54,7 @@ public:
     STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++references_); }
     STDMETHODIMP_(ULONG) Release() override;
     STDMETHODIMP get_accParent(IDispatch** parent) override;
-    STDMETHODIMP get_accChildCount(long* count) override {
-        *count = static_cast<long>(children_.size());
-        return S_OK;
-    }
+    STDMETHODIMP get_accChildCount(long* count) override;
     STDMETHODIMP get_accChild(VARIANT child, IDispatch** object) override;
     STDMETHODIMP get_accName(VARIANT child, BSTR* name) override;
     STDMETHODIMP get_accValue(VARIANT child, BSTR* value) override;
@@ -96,8 +103,10 @@ private:
     // but 0 or a simple element.
     const Texts* Element(const VARIANT& child) const;
     HRESULT Unexpected(const char* method) const;
+    LONG Count() const { return std::max(static_cast<LONG>(children_.size()), claimedChildren); }
 
     Texts self_;
+    const Texts filler_{L"Filler", L"text", L"", 0};
     std::vector<Child> children_;
     FakeAccessible* parent_ = nullptr;
     size_t position_ = 0;
@@ -122,3 +131,41 @@ private:
 // IOleWindow with this window. `childClass`, when given, names the class
 // of a first child window.
 UniqueWindow OpenFakeAccWindow(const wchar_t* windowClass, FakeAccessible* root, const wchar_t* childClass = nullptr);
+
+// Chrome registered as its installer does, in this process's registry: the
+// URL check then reads a Chrome window's own accessible tree. Undone at the
+// end.
+class ChromeRegistered {
+public:
+    ChromeRegistered();
+    ~ChromeRegistered();
+    ChromeRegistered(const ChromeRegistered&) = delete;
+    ChromeRegistered& operator=(const ChromeRegistered&) = delete;
+};
+
+// A fake browser window whose tree is served from a thread of its own, as a
+// browser serves it from its process: the reader's calls into it go through
+// COM proxies, and a stalled call leaves the thread not answering.
+// `build` adds the tree's nodes, root first, on that thread.
+class FakeAccThread {
+public:
+    FakeAccThread(const wchar_t* windowClass, std::function<void(FakeTree&)> build, const wchar_t* childClass = nullptr);
+    ~FakeAccThread();
+    FakeAccThread(const FakeAccThread&) = delete;
+    FakeAccThread& operator=(const FakeAccThread&) = delete;
+
+    HWND hwnd() const { return window_; }
+    // Ends the thread (its window, its apartment), then names the nodes
+    // still referenced, as FakeTree::Leaks.
+    std::wstring EndAndLeaks();
+
+private:
+    FakeTree tree_;
+    HWND window_ = nullptr;
+    DWORD threadId_ = 0;
+    std::thread thread_;
+};
+
+// The error line a reader ("GetChromeURL", "GetEdgeURL") logs once when
+// `window` did not answer within the read's deadline.
+std::string NoAnswerLine(const char* reader, HWND window);

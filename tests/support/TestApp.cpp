@@ -15,12 +15,12 @@ HWND WaitForProcessWindow(DWORD pid, const std::wstring& windowClass, const std:
 }
 
 TestApp::TestApp(const std::wstring& exeName, const std::wstring& windowClass, const std::vector<std::wstring>& titles,
-                 const std::wstring& editText, const std::wstring& options) {
+                 const std::wstring& editText, const std::vector<std::wstring>& options) {
     path_ = ScratchFolder(L"apps") + exeName;
     CopyFileW((ProgramFolder() + L"TestWindow.exe").c_str(), path_.c_str(), FALSE);
     std::wstring command = L"\"" + path_ + L"\"";
     if (!editText.empty()) command += L" --edit \"" + editText + L"\"";
-    if (!options.empty()) command += L" " + options;
+    for (const auto& option : options) command += L" \"" + option + L"\"";
     command += L" \"" + windowClass + L"\"";
     for (const auto& title : titles) command += L" \"" + title + L"\"";
     process_ = ChildProcess(path_, command);

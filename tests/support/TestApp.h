@@ -24,9 +24,9 @@ public:
     // Starts <scratch>\<exeName> opening a window of `windowClass` per title
     // and waits (up to 60 s) until the first one is visible. A non-empty
     // `editText` gives each window an "Edit" child holding it; `options` are
-    // further options of TestWindow.exe.
+    // more of TestWindow.exe's options and their values.
     TestApp(const std::wstring& exeName, const std::wstring& windowClass, const std::vector<std::wstring>& titles,
-            const std::wstring& editText = L"", const std::wstring& options = L"");
+            const std::wstring& editText = L"", const std::vector<std::wstring>& options = {});
     TestApp(const TestApp&) = delete;
     TestApp& operator=(const TestApp&) = delete;
 

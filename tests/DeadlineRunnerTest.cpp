@@ -1,0 +1,49 @@
+// Work with a deadline on windows of another process: overrunning work is
+// left behind and finishes on its own, and no more than kMaxAbandonedWork
+// pieces are ever left running; a window of the calling thread is worked on
+// inline, whatever runs.
+#include "fw/DeadlineRunner.h"
+#include "support/FakeBrowser.h"
+#include "support/TestApp.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+
+TEST(DeadlineRunner, LeavesOverrunningWorkBehindButNoMoreThanItsBound) {
+    std::vector<std::wstring> titles;
+    for (int i = 0; i <= kMaxAbandonedWork; ++i) titles.push_back(L"Window " + std::to_wstring(i));
+    TestApp app(L"windows.exe", L"RaWorkWindow", titles);
+    ASSERT_TRUE(app.Started());
+    const FakeBrowser own(L"RaOwnWindow");
+    const UniqueKernelHandle release(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    // One more window than the bound, then this thread's: the thread each
+    // piece of work ran on, once it waited for `release`.
+    std::vector<HWND> windows;
+    for (const auto& title : titles) windows.push_back(WaitForProcessWindow(app.Pid(), L"RaWorkWindow", title));
+    windows.push_back(own.hwnd());
+    std::vector<std::shared_ptr<std::atomic<DWORD>>> ranOn;
+    for (HWND window : windows) {
+        ranOn.push_back(std::make_shared<std::atomic<DWORD>>(0));
+        const bool ownThread = window == own.hwnd();
+        const DeadlineOutcome outcome =
+            RunWithDeadline(window, 200, [ran = ranOn.back(), ownThread, r = release.get()] {
+                if (!ownThread) WaitForSingleObject(r, INFINITE);
+                *ran = GetCurrentThreadId();
+            });
+        const size_t i = ranOn.size() - 1;
+        EXPECT_EQ(outcome, ownThread                         ? DeadlineOutcome::kFinished
+                           : i < size_t{kMaxAbandonedWork} ? DeadlineOutcome::kAbandoned
+                                                           : DeadlineOutcome::kRefused)
+            << "window " << i;
+    }
+    EXPECT_EQ(*ranOn.back(), GetCurrentThreadId());
+
+    SetEvent(release.get());
+    for (size_t i = 0; i < size_t{kMaxAbandonedWork}; ++i) {
+        for (const DWORD start = GetTickCount(); *ranOn[i] == 0 && GetTickCount() - start < 10000;) Sleep(20);
+        EXPECT_NE(*ranOn[i], 0u) << "abandoned work " << i << " finishes on its own";
+    }
+    EXPECT_EQ(*ranOn[kMaxAbandonedWork], 0u) << "refused work never runs";
+}
