@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <set>
 #include <utility>
@@ -104,27 +105,27 @@ TEST_F(UrlRestrict, DenyListMatchesEitherPatternIgnoringCase) {
     const std::wstring longTail(280, L'a');
     host.confirmReply = 1;
     ExpectQuestions(host, "deny list", kDenyList,
-        {{L"Example.COM", L""}, {L"", L"WWW.Blocked.NET/Path"}, {L"", L"例え.jp"}},
+        {{L"Example.INVALID", L""}, {L"", L"WWW.Blocked.NET/Path"}, {L"", L"例え.jp"}},
         {
-            {"first pattern, other case", L"Chrome_WidgetWin_1", L"http://www.example.com/a", true},
+            {"first pattern, other case", L"Chrome_WidgetWin_1", L"http://www.example.invalid/a", true},
             {"second pattern, address in capitals", L"IEFrame", L"HTTP://WWW.BLOCKED.NET/PATH/x", true},
             {"second pattern not held", L"CabinetWClass", L"http://www.blocked.net/other", false},
-            {"one dot: no address", L"Chrome_WidgetWin_1", L"example.com", false},
-            {"dot first: no address", L"ExploreWClass", L".example.com.x", false},
-            {"lower-case file: no address", L"CabinetWClass", L"file.example.com", false},
-            {"FILE in capitals is one", L"CabinetWClass", L"FILE.example.com", true},
+            {"one dot: no address", L"Chrome_WidgetWin_1", L"example.invalid", false},
+            {"dot first: no address", L"ExploreWClass", L".example.invalid", false},
+            {"lower-case file: no address", L"CabinetWClass", L"file.example.invalid", false},
+            {"FILE in capitals is one", L"CabinetWClass", L"FILE.example.invalid", true},
             {"an empty second pattern matches nothing", L"IEFrame", L"www.other.org", false},
             {"non-Latin host", L"ExploreWClass", L"http://www.例え.jp/", true},
-            {"percent signs and control characters", L"CabinetWClass", L"www.example.com/%s%n%d\t\x01", true},
+            {"percent signs and control characters", L"CabinetWClass", L"www.example.invalid/%s%n%d\t\x01", true},
             {"pattern beyond the 259 characters read", L"Chrome_WidgetWin_1",
-             L"www.x.org/" + longTail + L"example.com", false},
-            {"long address, pattern early", L"IEFrame", L"www.example.com/" + longTail, true},
-            {"address deeper in the tree", L"CabinetWClass", L"www.example.com/b", true, {L"WorkerW", L"Edit"}},
-            {"empty Edit passed over, its child read", L"IEFrame", L"www.example.com/c", true, {L"Edit", L"Edit"}},
-            {"core window child: only Edge's reader asked", L"CabinetWClass", L"www.example.com/d", false,
+             L"www.x.org/" + longTail + L"example.invalid", false},
+            {"long address, pattern early", L"IEFrame", L"www.example.invalid/" + longTail, true},
+            {"address deeper in the tree", L"CabinetWClass", L"www.example.invalid/b", true, {L"WorkerW", L"Edit"}},
+            {"empty Edit passed over, its child read", L"IEFrame", L"www.example.invalid/c", true, {L"Edit", L"Edit"}},
+            {"core window child: only Edge's reader asked", L"CabinetWClass", L"www.example.invalid/d", false,
              {L"Windows.UI.Core.CoreWindow", L"Edit"}},
-            {"store-app frame without core window", L"ApplicationFrameWindow", L"www.example.com/e", false},
-            {"unknown class never read", L"RaPlainFrame", L"www.example.com/f", false},
+            {"store-app frame without core window", L"ApplicationFrameWindow", L"www.example.invalid/e", false},
+            {"unknown class never read", L"RaPlainFrame", L"www.example.invalid/f", false},
         });
 }
 
@@ -138,7 +139,7 @@ TEST_F(UrlRestrict, AllowListSparesListedAddressesOnlyWhileFlagSet) {
             {"second pattern without its scheme", L"Chrome_WidgetWin_1", L"www.docs.org/guide/page2", false},
             {"same host, other path", L"Chrome_WidgetWin_1", L"www.docs.org/other", true},
             {"unlisted (an empty pattern allows nothing)", L"CabinetWClass", L"www.elsewhere.com", true},
-            {"no address", L"CabinetWClass", L"intranet", false},
+            {"no address", L"CabinetWClass", L"intranet.invalid", false},
         });
     ExpectQuestions(host, "empty allow list", kAllowList, {}, {{"any address", L"IEFrame", L"www.any.com", true}});
     ExpectQuestions(host, "empty deny list", kDenyList, {}, {{"any address", L"IEFrame", L"www.any.com", false}});
@@ -147,6 +148,40 @@ TEST_F(UrlRestrict, AllowListSparesListedAddressesOnlyWhileFlagSet) {
     ExpectQuestions(host, "flag cleared", kAllowList, {}, {{"any address", L"IEFrame", L"www.any.com", false}});
     EXPECT_GT(CountLines(host.LogLines(), "CRestrictAction::CheckInternetRestrictEditbox [g_bCheckUrl=0]"), 0);
     LoadedUrlRestrWords()->checkUrl = TRUE;
+}
+
+// One window's tree, read in the order it always was: a window whose child
+// shows an address ends its turn with that address's judgement (here: not
+// listed), its parent goes on with its next child, and every window that
+// shows none asks Firefox at the end of its turn.
+TEST_F(UrlRestrict, WalksTheTreeLevelByLevelEachEndingWithItsAddressOrAFirefoxQuestion) {
+    host.confirmReply = 1;
+    HostList list;
+    list.Add(L"denied.invalid");
+    FakeBrowser frame(L"IEFrame");
+    const HWND shown = CreatePlainWindow(L"WorkerW", L"", frame.hwnd());
+    CreatePlainWindow(L"Edit", L"www.allowed.invalid/a", shown);
+    CreatePlainWindow(L"Edit", L"www.denied.invalid/a", shown);  // never read
+    CreatePlainWindow(L"WorkerW", L"", frame.hwnd());
+    CreatePlainWindow(L"Edit", L"", frame.hwnd());
+    const HWND denied = CreatePlainWindow(L"WorkerW", L"", frame.hwnd());
+    CreatePlainWindow(L"Edit", L"www.denied.invalid/b", denied);
+    const auto decoy = ForegroundDecoy();
+    host.StartRestrict(MODE_URLRESTRICT, kDenyList, list.get(), kAskHost);
+    EXPECT_TRUE(host.WaitFor([&] { return AskedAbout(host, denied); }, kSweepWaitMs));
+    host.StopRestrict(MODE_URLRESTRICT);
+    EXPECT_FALSE(AskedAbout(host, shown));
+    EXPECT_FALSE(AskedAbout(host, frame.hwnd()));
+
+    const std::string level = "CRestrictAction::CheckInternetRestrictEditbox GetChromeVersion() m_ChromeVersion = [0]";
+    const std::string firefox = "CQvUrlLaunchControl::CheckInternetRestrictEditbox GetLocalURLFirefox().";
+    // The first turn of the frame: the frame, the window judged, the empty
+    // window, the empty "Edit", the window asked about.
+    const std::vector<std::string> turn = {level, level, level, firefox, level, firefox, level};
+    const std::vector<std::string> messages = MessagesOf(host.LogLines());
+    const auto first = std::find(messages.begin(), messages.end(), level);
+    ASSERT_GE(messages.end() - first, static_cast<std::ptrdiff_t>(turn.size()));
+    EXPECT_EQ(std::vector<std::string>(first, first + turn.size()), turn);
 }
 
 // Explorer windows are closed, browsers' processes ended, unless the host
