@@ -1,14 +1,12 @@
-#include "control/CRestrictAction.h"
+#include "apprestrict/ApplicationCheck.h"
 
-#include "apprestrict/ProcessImages.h"
-#include "control/HostLog.h"
-#include "fw/Text.h"
+#include "fw/HostLog.h"
 
 namespace {
 
 // Walks the host's list head to tail, logging each comparison with
-// `format`, until an entry names the record's executable. Names are
-// compared whole and lower-cased: no path, wildcard or prefix matching.
+// `format`, until an entry names the record's executable. No path, wildcard
+// or prefix matching.
 bool IsListed(CHostLog* log, const void* list, const CLIENT_APP_INFO& info, const wchar_t* format) {
     const std::wstring name = ToLower(info.szAppExeName);
     for (const CLIENT_APP_INFO& entry : HostRecords(list)) {
@@ -20,15 +18,14 @@ bool IsListed(CHostLog* log, const void* list, const CLIENT_APP_INFO& info, cons
 
 }  // namespace
 
-// m_nAppRestrictParam 0 makes m_pAppList an allow list, any other value a
-// deny list. TRUE means the process was ended (or could not be opened, which
-// the host is told about all the same).
-BOOL CRestrictAction::CheckApplicationRestrict(CLIENT_APP_INFO* pInfo) {
-    if (IsExemptApplication(pInfo, TRUE)) return FALSE;
-    const bool denyList = m_nAppRestrictParam != 0;
+Verdict CheckApplicationRestrict(const WindowFacts& window, const AppRule& rule, const Exemptions& exemptions,
+                                 CHostLog* log) {
+    if (IsExemptApplication(window.record, TRUE, exemptions)) return {};
+    const bool denyList = rule.param != 0;
     const wchar_t* format = denyList ? L"CRestrictAction::CheckApplicationRestrict [RESTRICT=%s] [EXE=%s]"
                                      : L"CRestrictAction::CheckApplicationRestrict [APPROVE=%s] [EXE=%s]";
-    if (IsListed(HostLog(), m_pAppList, *pInfo, format) != denyList) return FALSE;
-    TerminateApplication(pInfo);
-    return TRUE;
+    if (IsListed(log, rule.list, window.record, format) != denyList) return {};
+    Verdict verdict = Verdict::End(window.window, false);
+    verdict.notice = Verdict::Notice::kAppRestricted;
+    return verdict;
 }

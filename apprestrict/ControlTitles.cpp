@@ -93,9 +93,6 @@ static_assert(std::size(kTitles) == Count && InKeyOrder(), "one row per key, in 
 
 }  // namespace
 
-std::vector<std::wstring> BuiltInControlTitles() {
-    std::vector<std::wstring> titles;
-    titles.reserve(std::size(kTitles));
-    for (const TitleRow& row : kTitles) titles.emplace_back(row.text);
-    return titles;
+const wchar_t* BuiltInControlTitle(Key key) {
+    return kTitles[key].text;
 }

@@ -2,13 +2,9 @@
 // in Japanese, English and Chinese (Simplified).
 #pragma once
 
-#include <string>
-#include <vector>
-
 namespace ControlTitle {
 
-// Index of each title in the built-in table (CRestrictAction's
-// m_strControlTitles): S System Properties, N network, P printers, R the Run
+// The built-in titles: S System Properties, N network, P printers, R the Run
 // dialog, C Control Panel.
 enum Key : unsigned char {
     S1, S2, S3, S4, S5, S6, S7,
@@ -22,5 +18,4 @@ enum Key : unsigned char {
 
 }  // namespace ControlTitle
 
-// The table's texts, indexed by ControlTitle::Key.
-std::vector<std::wstring> BuiltInControlTitles();
+const wchar_t* BuiltInControlTitle(ControlTitle::Key key);

@@ -1,8 +1,6 @@
-// MODE_CONTROLWATCH: which system windows are closed, decided from the
-// window class and the exact title alone. Each category of
-// m_nControlWatchFlags (bit 1 << category) looks at a few classes and, for
-// each, at the titles in the rules below.
-#include "control/CRestrictAction.h"
+// Each category looks at a few classes and, for each, at the titles in the
+// rules below.
+#include "apprestrict/ControlWatch.h"
 
 #include "apprestrict/ControlTitles.h"
 
@@ -56,10 +54,10 @@ const ClassRule* FindClassRule(ControlCategory category, const wchar_t* windowCl
 }
 
 // Whether `title` is one of the built-in titles the rule lists.
-bool ListsTitle(const ClassRule& rule, const std::vector<std::wstring>& titles, const wchar_t* title) {
+bool ListsTitle(const ClassRule& rule, const wchar_t* title) {
     for (const TitleRange& range : rule.titles)
-        for (size_t key = range.first; key <= static_cast<size_t>(range.last) && key < titles.size(); ++key)
-            if (titles[key] == title) return true;
+        for (int key = range.first; key <= range.last; ++key)
+            if (wcscmp(BuiltInControlTitle(static_cast<Key>(key)), title) == 0) return true;
     return false;
 }
 
@@ -82,22 +80,26 @@ BOOL Decide(DWORD flags, const wchar_t* windowClass, IsListed isListed) {
     return FALSE;
 }
 
-}  // namespace
-
-BOOL CRestrictAction::CheckControlWatch(const wchar_t* pszClass, const wchar_t* pszTitle) const {
-    if (m_bUseTitleLists) return CheckControlWatchByList(pszClass, pszTitle);
-    return Decide(m_nControlWatchFlags, pszClass, [&](ControlCategory, const ClassRule& rule) {
-        return ListsTitle(rule, m_strControlTitles, pszTitle);
-    });
-}
-
 // The configured lists replace the whole built-in table. EXPLORER's known
 // titles are then every other category's list; its own list is not read.
-BOOL CRestrictAction::CheckControlWatchByList(const wchar_t* pszClass, const wchar_t* pszTitle) const {
-    return Decide(m_nControlWatchFlags, pszClass, [&](ControlCategory category, const ClassRule&) {
-        if (category != CATEGORY_EXPLORER) return Holds(m_TitleLists[category], pszTitle);
+BOOL CheckControlWatchByList(DWORD flags, const wchar_t* pszClass, const wchar_t* pszTitle, const TitleLists& lists) {
+    return Decide(flags, pszClass, [&](ControlCategory category, const ClassRule&) {
+        if (category != CATEGORY_EXPLORER) return Holds(lists[category], pszTitle);
         for (int index = 0; index < CATEGORY_COUNT; ++index)
-            if (index != CATEGORY_EXPLORER && Holds(m_TitleLists[index], pszTitle)) return true;
+            if (index != CATEGORY_EXPLORER && Holds(lists[index], pszTitle)) return true;
         return false;
     });
 }
+
+}  // namespace
+
+Verdict CheckControlWatch(const WindowFacts& window, DWORD flags, const TitleLists* configured) {
+    const wchar_t* windowClass = window.windowClass.c_str();
+    const wchar_t* title = window.caption.c_str();
+    const BOOL closed = configured ? CheckControlWatchByList(flags, windowClass, title, *configured)
+                                   : Decide(flags, windowClass, [&](ControlCategory, const ClassRule& rule) {
+                                         return ListsTitle(rule, title);
+                                     });
+    return closed ? Verdict::Close(window.window) : Verdict{};
+}
+

@@ -1,5 +1,4 @@
-#include "control/CRestrictAction.h"
-#include "fw/Text.h"
+#include "apprestrict/Exemption.h"
 
 #include <cwchar>
 
@@ -11,25 +10,22 @@ bool ExemptFolder::Exists() const {
     return *exists;
 }
 
-// System programs, the host's own folders and the configured exemptions are
-// never restricted. Folders match by substring of the lower-cased path.
-BOOL CRestrictAction::IsExemptApplication(const CLIENT_APP_INFO* pInfo, BOOL bExplorerExempt) const {
-    const std::wstring path = ToLower(pInfo->szAppExePath);
-    const HostContext host = Host();
+BOOL IsExemptApplication(const CLIENT_APP_INFO& info, BOOL bExplorerExempt, const Exemptions& exemptions) {
+    const std::wstring path = ToLower(info.szAppExePath);
     for (int slot : kHostFolderSlots) {
-        const wchar_t* folder = host.Text(slot);
+        const wchar_t* folder = exemptions.host.Text(slot);
         if (folder && *folder && Contains(path, ToLower(folder))) return TRUE;
     }
 
-    const wchar_t* name = pInfo->szAppExeName;
+    const wchar_t* name = info.szAppExeName;
     if (wcscmp(name, L"taskmgr.exe") == 0 || wcscmp(name, L"winlogon.exe") == 0) return TRUE;
     if (wcscmp(name, L"explorer.exe") == 0 && bExplorerExempt) return TRUE;
 
     const std::wstring lowerName = ToLower(name);
     // The configured lists are lower case already.
-    for (const auto& exe : m_ThrowAppExeList)
+    for (const auto& exe : exemptions.exes)
         if (exe == lowerName) return TRUE;
-    for (const auto& folder : m_ThrowAppPathList)
+    for (const auto& folder : exemptions.folders)
         if (Contains(path, folder.path) && folder.Exists()) return TRUE;
     return FALSE;
 }

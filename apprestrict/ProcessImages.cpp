@@ -73,14 +73,3 @@ UniqueKernelHandle OpenProcessToTerminate(const CLIENT_APP_INFO* pInfo) {
     if (!pid) return {};
     return UniqueKernelHandle(OpenProcess(PROCESS_TERMINATE, FALSE, pid));
 }
-
-void TerminateApplication(const CLIENT_APP_INFO* pInfo) {
-    if (auto process = OpenProcessToTerminate(pInfo)) TerminateProcess(process.get(), 0);
-}
-
-void TerminateOrClose(const CLIENT_APP_INFO* pInfo, HWND hwnd) {
-    if (auto process = OpenProcessToTerminate(pInfo))
-        TerminateProcess(process.get(), 0);
-    else
-        PostMessageW(hwnd, WM_CLOSE, 0, 0);
-}

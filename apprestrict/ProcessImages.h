@@ -1,5 +1,5 @@
-// The process side: a window's process named by its image path, and ending
-// applications. PSAPI's module entry points are bound at run time.
+// The process side: a window's process named by its image path, and the
+// handle that ends it. PSAPI's module entry points are bound at run time.
 #pragma once
 
 #include "RestrictAction.h"
@@ -26,12 +26,6 @@ void FreeProcessLibraries();
 // seen it.
 std::wstring ProcessImagePath(DWORD pid);
 
-// Ends the record's process (its dwProcessId, or g_dwCurrentPid when that is
-// 0 or there is no record). A process that cannot be opened, or no process
-// at all, is left alone.
-void TerminateApplication(const CLIENT_APP_INFO* pInfo);
-// The same, but a process that cannot be opened has WM_CLOSE posted to
-// `hwnd` instead.
-void TerminateOrClose(const CLIENT_APP_INFO* pInfo, HWND hwnd);
-// Opens the record's process for termination; empty when refused.
+// Opens the record's process (its dwProcessId, or g_dwCurrentPid when that
+// is 0) for termination; empty when refused or when there is no process.
 UniqueKernelHandle OpenProcessToTerminate(const CLIENT_APP_INFO* pInfo);

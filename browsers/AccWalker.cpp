@@ -1,6 +1,6 @@
 #include "browsers/AccWalker.h"
 
-#include "control/HostLog.h"
+#include "fw/HostLog.h"
 #include "fw/DeadlineRunner.h"
 
 #include <algorithm>

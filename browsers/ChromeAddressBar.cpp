@@ -1,7 +1,7 @@
 #include "browsers/ChromeSteps.h"
 
 #include "browsers/AccWalker.h"
-#include "control/HostLog.h"
+#include "fw/HostLog.h"
 #include "fw/Text.h"
 
 #include <algorithm>

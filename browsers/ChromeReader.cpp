@@ -1,7 +1,7 @@
 #include "browsers/ChromeReader.h"
 
 #include "browsers/ChromeSteps.h"
-#include "control/HostLog.h"
+#include "fw/HostLog.h"
 #include "fw/Text.h"
 
 int GetChromeURL(HWND hwnd, wchar_t* buffer, CHostLog* log) {

@@ -1,16 +1,8 @@
-// The configuration step of Initial: Config\Restrict.ini below the host's
-// base folder, read once, fills the exempt applications and folders and the
-// control watch's title lists.
-//
-// An empty or relative base folder is taken from the working folder, as
-// relative paths are by the platform's file functions: the host decides its
-// working folder, and one launched from its own folder (the common case) finds
-// the file beside its executable either way. The path is resolved once and
-// that one file is checked and read; nothing is ever created.
+// The path is resolved once and that one file is checked and read.
+#include "config/RestrictConfig.h"
+
 #include "config/IniFile.h"
 #include "config/PathVariables.h"
-#include "control/CRestrictAction.h"
-#include "fw/Text.h"
 #include "fw/UniqueHandle.h"
 
 #include <algorithm>
@@ -95,34 +87,35 @@ bool ReadRegistryFolder(const std::wstring& keyPath, const std::wstring& valueNa
 
 }  // namespace
 
-BOOL CRestrictAction::LoadRestrictConfig() {
-    const std::wstring path = ConfigPath(Host().Text(RA_SLOT_BASE_FOLDER));
+std::optional<RestrictConfig> LoadRestrictConfig(const wchar_t* baseFolder) {
+    const std::wstring path = ConfigPath(baseFolder);
     // A folder at the path counts as found, and reads as an empty file.
-    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return FALSE;
+    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return std::nullopt;
     std::vector<std::wstring> sections = {kSystem, kExeSection, kPathSection, kRegSection};
     for (const auto& category : kCategories) sections.push_back(category.section);
     const CIniFile ini(path.c_str(), sections);
+    RestrictConfig config;
 
     const int exeCount = ini.ReadInt(kSystem, L"THROW_APP_EXE_NUM");
     const int pathCount = ini.ReadInt(kSystem, L"THROW_APP_PATH_NUM");
     const int regCount = ini.ReadInt(kSystem, L"THROW_APP_REG_NUM");
     for (auto& exe : ReadEntries(ini, kExeSection, L"APP_EXE", exeCount))
-        m_ThrowAppExeList.push_back(ToLower(std::move(exe)));
+        config.exemptExes.push_back(ToLower(std::move(exe)));
     for (auto& folder : ReadEntries(ini, kPathSection, L"APP_PATH", pathCount))
-        m_ThrowAppPathList.push_back(ExpandPathVariables(std::move(folder)));
+        config.exemptFolders.push_back(ExpandPathVariables(std::move(folder)));
     const StringList regKeys = ReadEntries(ini, kRegSection, L"APP_REG_KEY", regCount);
     const StringList regNames = ReadEntries(ini, kRegSection, L"APP_REG_NAME", regCount);
     for (size_t i = 0; i < regKeys.size(); ++i) {
         std::wstring folder;
         if (ReadRegistryFolder(regKeys[i], regNames[i], folder))
-            m_ThrowAppPathList.push_back(ExpandPathVariables(folder));
+            config.exemptFolders.push_back(ExpandPathVariables(folder));
     }
 
     for (int k = 0; k < CATEGORY_COUNT; ++k) {
         const int count = ini.ReadInt(kSystem, kCategories[k].countKey);
         if (count < 0) continue;
-        m_TitleLists[k] = ReadEntries(ini, kCategories[k].section, L"WINDOW_TITLE", count);
-        m_bUseTitleLists = TRUE;
+        config.titleLists[k] = ReadEntries(ini, kCategories[k].section, L"WINDOW_TITLE", count);
+        config.useTitleLists = true;
     }
-    return TRUE;
+    return config;
 }

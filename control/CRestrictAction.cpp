@@ -1,8 +1,8 @@
 #include "control/CRestrictAction.h"
 
-#include "apprestrict/ControlTitles.h"
 #include "apprestrict/ProcessImages.h"
-#include "control/HostLog.h"
+#include "control/InputHooks.h"
+#include "fw/HostLog.h"
 
 namespace {
 
@@ -29,6 +29,7 @@ bool IsMode(int nMode) { return nMode >= MODE_IELOCK && nMode <= MODE_CONTROLWAT
 }  // namespace
 
 CRestrictAction::CRestrictAction() {
+    m_urlRule.checkUrl = &g_bCheckUrl;
     ResetProcessEntryPoints();
 }
 
@@ -40,7 +41,6 @@ CRestrictAction::~CRestrictAction() {
 bool CRestrictAction::CreateControllerWindow() {
     if (!Create(L"RestrictActionWnd", L"RestrictAction", WS_DLGFRAME)) return false;
     BindProcessEntryPoints();
-    m_strControlTitles = BuiltInControlTitles();
     return true;
 }
 
@@ -55,17 +55,29 @@ BOOL* CRestrictAction::ModeFlag(int nMode) noexcept {
     }
 }
 
+bool CRestrictAction::AnyMode() const noexcept {
+    return m_bAppWatch || m_bControlWatch || m_bIELock || m_bUrlRestrict || m_bAppRestrict;
+}
+
 BOOL CRestrictAction::Initial(void* pHostWnd, void* pHostContext, BOOL* pbEnabled, DWORD dwAppWatchPeriod,
                               UINT nTimerInterval) {
     m_dwAppWatchPeriod = dwAppWatchPeriod;
     if (m_bInitialized) return TRUE;
     m_pbEnabled = pbEnabled;
-    m_pHostContext = pHostContext;
+    m_host = HostContext(pHostContext);
     m_nTimerInterval = nTimerInterval;
     m_pHostWnd = pHostWnd;
     m_bInitialized = TRUE;
     m_nTimerId = SetTimer(hwnd(), kTimerEventId, m_nTimerInterval, nullptr);
-    return LoadRestrictConfig();
+    std::optional<RestrictConfig> config = LoadRestrictConfig(m_host.Text(RA_SLOT_BASE_FOLDER));
+    if (!config) {
+        m_exemptions.host = m_host;
+        return FALSE;
+    }
+    m_exemptions = {m_host, std::move(config->exemptExes),
+                    {config->exemptFolders.begin(), config->exemptFolders.end()}};
+    if (config->useTitleLists) m_configuredTitles = std::move(config->titleLists);
+    return TRUE;
 }
 
 BOOL CRestrictAction::StartRestrictAction(int nMode, DWORD nParam, void* pParam, DWORD nExtra) {
@@ -77,13 +89,13 @@ BOOL CRestrictAction::StartRestrictAction(int nMode, DWORD nParam, void* pParam,
         m_pIELockParam = pParam;
         break;
     case MODE_URLRESTRICT:
-        m_pUrlList = pParam;
-        m_nUrlRestrictParam = nParam;
-        m_nUrlRestrictExtra = nExtra;
+        m_urlRule.list = pParam;
+        m_urlRule.param = nParam;
+        m_urlRule.extra = nExtra;
         break;
     case MODE_APPRESTRICT:
-        m_pAppList = pParam;
-        m_nAppRestrictParam = nParam;
+        m_appRule.list = pParam;
+        m_appRule.param = nParam;
         break;
     case MODE_CONTROLWATCH:
         m_nControlWatchFlags = nParam;
@@ -113,19 +125,23 @@ BOOL CRestrictAction::RestrictAction(LPCWSTR pszTitle, LPCWSTR pszPath, int nAct
     if (!m_bInitialized || !IsEnabled()) return TRUE;
     Log(HostLog(), RA_LOG_SYSTEM, L"CRestrictAction::RestrictAction, [TITLE=%s] [PATH=%s].",
         pszTitle ? pszTitle : L"", pszPath ? pszPath : L"");
-    auto lock = m_cs.Lock();
+    const auto lock = m_cs.Lock();
     RestrictWindows(pszTitle, pszPath, TRUE, nAction);
     return TRUE;
 }
 
 void CRestrictAction::OnTimer(UINT_PTR nIDEvent) {
-    if (!IsEnabled()) return;
+    // The modes first: a module kept loaded past the host's FreeLibrary (by
+    // a read left behind) touches no host memory once every mode is off.
+    if (nIDEvent != m_nTimerId || !AnyMode() || !IsEnabled()) return;
     // A host thread's sweep holds the lock: skip this tick rather than stop
-    // this thread's messages, which that sweep may be waiting for.
+    // this thread's messages, which that sweep may be waiting for. A sweep
+    // of this thread runs when the host pumps messages inside a
+    // notification: a second one inside it would act on the windows the
+    // first is acting on.
     const auto lock = m_cs.TryLock();
-    if (!lock) return;
-    if (nIDEvent == m_nTimerId && (m_bAppWatch || m_bControlWatch || m_bIELock || m_bUrlRestrict || m_bAppRestrict))
-        RestrictWindows(nullptr, nullptr, FALSE, 0);
+    if (!lock || m_bSweeping) return;
+    RestrictWindows(nullptr, nullptr, FALSE, 0);
 }
 
 LRESULT CRestrictAction::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -141,8 +157,7 @@ void CRestrictAction::KillTimer() {
 
 BOOL CRestrictAction::DestroyWindow() {
     KillTimer();
-    m_ThrowAppExeList.clear();
-    m_ThrowAppPathList.clear();
-    for (auto& list : m_TitleLists) list.clear();
+    m_exemptions = {};
+    m_configuredTitles.reset();
     return Destroy();
 }

@@ -2,9 +2,9 @@
 
 #include "browsers/IEReader.h"
 #include "control/CRestrictAction.h"
-#include "control/HostLog.h"
+#include "fw/HostLog.h"
 #include "fw/UniqueHandle.h"
-#include "module/ModuleState.h"
+#include "fw/Window.h"
 
 #include <cwchar>
 #include <utility>
@@ -103,7 +103,7 @@ void CRestrictAction::InstallHook() {
     for (const HookKind& kind : kHookKinds) {
         if (*kind.shared) continue;
         Log(HostLog(), RA_LOG_TRACE, kind.installLine);
-        *kind.own = *kind.shared = SetWindowsHookExW(kind.id, kind.proc, g_hModuleInstance, 0);
+        *kind.own = *kind.shared = SetWindowsHookExW(kind.id, kind.proc, ThisModule(), 0);
         if (!*kind.shared) Log(HostLog(), RA_LOG_ERROR, kind.failureLine);
     }
 }

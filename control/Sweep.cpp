@@ -1,13 +1,17 @@
 // The sweep: one pass over the interactive desktop applying every active
 // mode to the foreground window and, one timer tick in
-// (m_nSweepSkipLimit + 1), to every visible top-level window.
+// (m_nSweepSkipLimit + 1), to every visible top-level window. The checks
+// judge; only the sweep closes windows, ends processes and notifies the host.
+#include "apprestrict/ControlWatch.h"
 #include "apprestrict/ProcessImages.h"
-#include "control/ReportList.h"
 #include "control/CRestrictAction.h"
+#include "control/ReportList.h"
 #include "fw/Text.h"
+#include "urlrestrict/UrlRestrictEntry.h"
 
 #include <cwchar>
 #include <map>
+#include <utility>
 #include <vector>
 
 // The image paths named in one sweep, by process id: the windows of one
@@ -84,7 +88,22 @@ std::vector<HWND> TopLevelWindows() {
 
 }  // namespace
 
+// Marks a sweep as running for its length; Restrict may nest one in a
+// timer sweep on the same thread.
+class SweepMark {
+public:
+    explicit SweepMark(bool& sweeping) noexcept : sweeping_(sweeping), outer_(std::exchange(sweeping, true)) {}
+    SweepMark(const SweepMark&) = delete;
+    SweepMark& operator=(const SweepMark&) = delete;
+    ~SweepMark() { sweeping_ = outer_; }
+
+private:
+    bool& sweeping_;
+    const bool outer_;
+};
+
 void CRestrictAction::RestrictWindows(LPCWSTR pszTitle, LPCWSTR pszPath, BOOL bHostRequest, int nAction) {
+    const SweepMark mark(m_bSweeping);
     const HostRequest request{pszTitle, pszPath, nAction};
     const HostRequest* host = bHostRequest ? &request : nullptr;
 
@@ -151,41 +170,75 @@ void CRestrictAction::SweepWindow(HWND hwnd, HWND foreground, const HostRequest*
         ApplyModes(hwnd, record, caption, reportDue, report);
 }
 
-// The tests in fixed order; the first that holds decides. Returns true when
-// the record went into the report, which then owns it.
+// Returns true when the record went into the report, which then owns it.
 bool CRestrictAction::ApplyModes(HWND hwnd, SweepRecord& record, const std::wstring& caption, bool reportDue,
                                  ReportList& report) {
+    const bool readsClass = m_bControlWatch || m_bIELock || m_bUrlRestrict;
+    const Verdict verdict = Judge({hwnd, *record, readsClass ? WindowClass(hwnd) : std::wstring(), caption});
+    if (verdict.Holds()) {
+        Enforce(verdict, *record);
+        return false;
+    }
     const bool foreground = record->bForeground != FALSE;
-    if (m_bControlWatch && CheckControlWatch(WindowClass(hwnd).c_str(), caption.c_str())) {
-        PostMessageW(hwnd, WM_CLOSE, 0, 0);
-        return false;
-    }
-    if (m_bAppRestrict && CheckApplicationRestrict(record.get())) {
-        SendMessageW(HostWindow(), WM_RA_APP_RESTRICTED, reinterpret_cast<WPARAM>(record.get()), m_nAppRestrictParam);
-        return false;
-    }
-    if (m_bIELock && CheckIELock(record.get(), hwnd)) return false;
-    if (m_bUrlRestrict && CheckInternetUrlRestrict(record.get(), hwnd)) {
-        // Gives the browser time to go before the host looks at the desktop.
-        if (foreground) Sleep(kUrlNotifyDelayMs);
-        SendMessageW(HostWindow(), WM_RA_URL_RESTRICTED, reinterpret_cast<WPARAM>(record.get()), m_nUrlRestrictParam);
-        return false;
-    }
     if (!m_bAppWatch || (!foreground && report.Contains(*record))) return false;
-    if (!reportDue || IsExemptApplication(record.get(), TRUE)) return false;
+    if (!reportDue || IsExemptApplication(*record, TRUE, m_exemptions)) return false;
     report.Append(std::move(record));
     return true;
 }
 
-void CRestrictAction::ApplyHostAction(HWND hwnd, const CLIENT_APP_INFO& info, const HostRequest& host) {
+Verdict CRestrictAction::Judge(const WindowFacts& window) {
+    CHostLog* log = HostLog();
+    Verdict verdict;
+    if (m_bControlWatch)
+        verdict = CheckControlWatch(window, m_nControlWatchFlags, m_configuredTitles ? &*m_configuredTitles : nullptr);
+    if (!verdict.Holds() && m_bAppRestrict) verdict = CheckApplicationRestrict(window, m_appRule, m_exemptions, log);
+    if (!verdict.Holds() && m_bIELock) verdict = CheckIELock(window, m_pIELockParam, m_ChromeVersion, log);
+    if (!verdict.Holds() && m_bUrlRestrict) verdict = CheckInternetUrlRestrict(window, m_urlRule, m_ChromeVersion, log);
+    return verdict;
+}
+
+void CRestrictAction::Enforce(const Verdict& verdict, CLIENT_APP_INFO& record) {
+    const bool hostTookIt = verdict.askHostAbout &&
+                            SendMessageW(HostWindow(), WM_RA_URL_CONFIRM, reinterpret_cast<WPARAM>(verdict.askHostAbout),
+                                         static_cast<LPARAM>(m_urlRule.param)) != 0;
+    if (!hostTookIt) Act(verdict, record);
+    const auto wParam = reinterpret_cast<WPARAM>(&record);
+    switch (verdict.notice) {
+    case Verdict::Notice::kAppRestricted:
+        SendMessageW(HostWindow(), WM_RA_APP_RESTRICTED, wParam, m_appRule.param);
+        break;
+    case Verdict::Notice::kUrlRestricted:
+        // Gives the browser time to go before the host looks at the desktop.
+        if (record.bForeground) Sleep(kUrlNotifyDelayMs);
+        SendMessageW(HostWindow(), WM_RA_URL_RESTRICTED, wParam, m_urlRule.param);
+        break;
+    case Verdict::Notice::kNone: break;
+    }
+}
+
+void CRestrictAction::Act(const Verdict& verdict, const CLIENT_APP_INFO& record) {
+    if (verdict.action == Verdict::Action::kClose) {
+        PostMessageW(verdict.window, WM_CLOSE, 0, 0);
+    } else if (verdict.action == Verdict::Action::kEnd) {
+        if (const UniqueKernelHandle process = OpenProcessToTerminate(&record)) {
+            if (verdict.closeFirst) PostMessageW(verdict.window, WM_CLOSE, 0, 0);
+            TerminateProcess(process.get(), 0);
+        } else if (verdict.closeIfUnopened) {
+            PostMessageW(verdict.window, WM_CLOSE, 0, 0);
+        }
+    }
+}
+
+void CRestrictAction::ApplyHostAction(HWND hwnd, const CLIENT_APP_INFO& record, const HostRequest& host) {
     if (host.action == RA_ACTION_MINIMIZE || host.action == RA_ACTION_MAXIMIZE) {
-        if (!IsExemptApplication(&info, FALSE))
+        if (!IsExemptApplication(record, FALSE, m_exemptions))
             PostMessageW(hwnd, WM_SYSCOMMAND, host.action == RA_ACTION_MINIMIZE ? SC_MINIMIZE : SC_MAXIMIZE, 0);
         return;
     }
-    const bool titleMatches = host.title && wcscmp(info.szWindowTitle, host.title) == 0;
+    const bool titleMatches = host.title && wcscmp(record.szWindowTitle, host.title) == 0;
     // A window whose image was not found has no name; it matches no path.
-    const bool nameInPath = host.path && info.szAppExeName[0] && wcsstr(host.path, info.szAppExeName);
-    if (titleMatches || nameInPath || (host.action == RA_ACTION_END_ALL && !IsExemptApplication(&info, FALSE)))
-        TerminateOrClose(&info, hwnd);
+    const bool nameInPath = host.path && record.szAppExeName[0] && wcsstr(host.path, record.szAppExeName);
+    if (titleMatches || nameInPath ||
+        (host.action == RA_ACTION_END_ALL && !IsExemptApplication(record, FALSE, m_exemptions)))
+        Act(Verdict::End(hwnd, true), record);
 }

@@ -23,7 +23,7 @@ public:
         const auto lock = lock_.Lock();
         const auto ended = [](const Entry& entry) { return WaitForSingleObject(entry.thread.get(), 0) == WAIT_OBJECT_0; };
         entries_.erase(std::remove_if(entries_.begin(), entries_.end(), ended), entries_.end());
-        const auto onWindow = [window](const Entry& entry) { return entry.window == window; };
+        const auto onWindow = [window](const Entry& entry) { return window && entry.window == window; };
         return entries_.size() < kMaxAbandonedWork && std::none_of(entries_.begin(), entries_.end(), onWindow);
     }
 
@@ -63,7 +63,7 @@ DWORD WINAPI WorkThread(void* work) {
 }  // namespace
 
 DeadlineOutcome RunWithDeadline(HWND window, DWORD ms, std::function<void()> work) {
-    if (GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId()) {
+    if (window && GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId()) {
         work();
         return DeadlineOutcome::kFinished;
     }

@@ -1,7 +1,8 @@
-// Work on a window of another process that must not hold the calling thread
-// past a deadline: it runs on a thread of its own, is waited for at most that
-// long, and when it overruns it is abandoned (left to finish on its own,
-// never stopped; a call into a hung process cannot be stopped).
+// Work on a window of another process, or with a server, that must not hold
+// the calling thread past a deadline: it runs on a thread of its own, is
+// waited for at most that long, and when it overruns it is abandoned (left
+// to finish on its own, never stopped; a call into a hung process cannot be
+// stopped).
 //
 // Abandoned work outlives the call that started it. It must keep what it
 // writes in state it co-owns (captured by value, e.g. a shared_ptr), never
@@ -26,6 +27,7 @@ constexpr int kMaxAbandonedWork = 8;
 
 // Runs `work` on `window` and waits for it at most `ms`. Work on a window of
 // the calling thread runs inline: only this thread can answer that window,
-// so a thread of its own would only wait for this one. Calls are expected
-// one at a time (the sweep's lock); two at once may start one thread more.
+// so a thread of its own would only wait for this one. Work on no window
+// (null) is bounded by the total alone. Calls are expected one at a time
+// (the sweep's lock); two at once may start one thread more.
 DeadlineOutcome RunWithDeadline(HWND window, DWORD ms, std::function<void()> work);

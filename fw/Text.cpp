@@ -38,15 +38,6 @@ std::string ToAnsi(const std::wstring& text) {
     return narrow;
 }
 
-std::wstring FromUtf8(const std::string& text) {
-    if (text.empty()) return {};
-    const int size = static_cast<int>(text.size());
-    const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
-    std::wstring wide(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), size, &wide[0], n);
-    return wide;
-}
-
 void CopyToField(wchar_t* field, size_t size, const wchar_t* text) {
     std::fill(field, field + size, L'\0');
     if (!text) return;

@@ -5,6 +5,9 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
+
+using StringList = std::vector<std::wstring>;
 
 // Lower case by the C runtime's current locale, character by character.
 std::wstring ToLower(std::wstring text);
@@ -16,8 +19,6 @@ bool EndsWith(const std::wstring& text, const std::wstring& suffix);
 // ANSI code page conversions; characters that do not convert become '?'.
 std::wstring FromAnsi(const char* text);
 std::string ToAnsi(const std::wstring& text);
-// Invalid UTF-8 sequences become U+FFFD.
-std::wstring FromUtf8(const std::string& text);
 
 // Copies into a fixed field of `size` units: zero-filled, at most size - 1
 // characters, always terminated.

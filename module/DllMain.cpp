@@ -6,10 +6,9 @@
 
 namespace {
 
-void Attach(HINSTANCE instance) {
+void Attach() {
     g_pRestrictAction = new (std::nothrow) CRestrictAction;
     if (g_pRestrictAction) g_pRestrictAction->CreateControllerWindow();
-    g_hModuleInstance = instance;
 }
 
 // May run on any thread, under the loader lock: nothing here waits for
@@ -28,9 +27,9 @@ void Detach() {
 
 }  // namespace
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
     try {
-        if (reason == DLL_PROCESS_ATTACH) Attach(instance);
+        if (reason == DLL_PROCESS_ATTACH) Attach();
         if (reason == DLL_PROCESS_DETACH) Detach();
     } catch (...) {
         // The load goes on with whatever exists; the exports check for it.

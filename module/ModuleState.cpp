@@ -1,4 +1,3 @@
 #include "module/ModuleState.h"
 
 CRestrictAction* g_pRestrictAction = nullptr;
-HINSTANCE g_hModuleInstance = nullptr;

@@ -8,5 +8,3 @@ class CRestrictAction;
 // The one controller; null before attach, after detach and when its
 // allocation failed.
 extern CRestrictAction* g_pRestrictAction;
-// The library's own instance; the input hooks are installed with it.
-extern HINSTANCE g_hModuleInstance;

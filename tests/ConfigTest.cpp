@@ -1,10 +1,10 @@
 // Config\Restrict.ini: encodings, counts, numbering, variables and registry
 // values, hostile files. The exemptions are watched through the exports (an
 // exempt application is left out of the MODE_APPWATCH report); the lists the
-// exports cannot show are read from a controller built in this process.
+// exports cannot show are read in this process.
 #include "config/IniFile.h"
 #include "config/PathVariables.h"
-#include "control/CRestrictAction.h"
+#include "config/RestrictConfig.h"
 #include "support/TestApp.h"
 #include "support/TestHost.h"
 
@@ -51,23 +51,9 @@ std::wstring BaseWithIni(const std::wstring& name, const Bytes& ini) {
     return base;
 }
 
-// A controller of this process that has read the base folder's file.
-struct LoadedConfig {
-    explicit LoadedConfig(const std::wstring& base) : baseFolder(base) {
-        context[RA_SLOT_BASE_FOLDER] = const_cast<wchar_t*>(baseFolder.c_str());
-        controller.m_pHostContext = context;
-        result = controller.LoadRestrictConfig();
-    }
-    std::wstring baseFolder;
-    void* context[RA_HOST_CONTEXT_SLOTS] = {};
-    CRestrictAction controller;
-    BOOL result = FALSE;
-};
-
-StringList Paths(const FolderList& folders) {
-    StringList paths;
-    for (const auto& folder : folders) paths.push_back(folder.path);
-    return paths;
+// What the module makes of the base folder's file.
+std::optional<RestrictConfig> Loaded(const std::wstring& base) {
+    return LoadRestrictConfig(base.c_str());
 }
 
 // Whether the next MODE_APPWATCH report lists process `pid`.
@@ -124,27 +110,27 @@ TEST(ConfigLists, FillsExemptListsFromCountsAndNumberedKeysInEveryEncoding) {
          {L"e:\\first", L"c:\\some\\dir\\reg", L"c:\\default"}},
     };
     for (const auto& row : cases) {
-        LoadedConfig config(BaseWithIni(L"cfglists", row.file));
-        EXPECT_TRUE(config.result) << row.label;
-        EXPECT_EQ(config.controller.m_ThrowAppExeList, row.exes) << row.label;
-        EXPECT_EQ(Paths(config.controller.m_ThrowAppPathList), row.paths) << row.label;
+        const auto config = Loaded(BaseWithIni(L"cfglists", row.file));
+        ASSERT_TRUE(config) << row.label;
+        EXPECT_EQ(config->exemptExes, row.exes) << row.label;
+        EXPECT_EQ(config->exemptFolders, row.paths) << row.label;
     }
     RegDeleteKeyW(HKEY_CURRENT_USER, kRegKey);
 }
 
 TEST(ConfigLists, ReadsTitleListsPerCategoryAsWrittenOnceACountIsGiven) {
     const auto useTitleLists = [](const std::wstring& ini) {
-        return LoadedConfig(BaseWithIni(L"cfgtitles", Utf16(ini))).controller.m_bUseTitleLists;
+        return Loaded(BaseWithIni(L"cfgtitles", Utf16(ini)))->useTitleLists;
     };
     EXPECT_FALSE(useTitleLists(L"[SYSTEM]\nTHROW_APP_EXE_NUM=1\n[EXPLORER]\nWINDOW_TITLE1=X\n")) << "no count key";
     EXPECT_TRUE(useTitleLists(L"[SYSTEM]\nCONTROL_PANEL_NUM=0\n")) << "a zero count";
 
-    LoadedConfig config(BaseWithIni(L"cfgtitles", Utf16(L"[SYSTEM]\nPRINTER_NUM=2\nAPP_RUN_NUM=1\n[PRINTER]\n"
-                                                        L"WINDOW_TITLE1=Printers\nWINDOW_TITLE2=%WINDIR%\n"
-                                                        L"[APP_RUN]\nWINDOW_TITLE1=Run\n")));
-    const std::array<StringList, CATEGORY_COUNT> want = {
+    const auto config = Loaded(BaseWithIni(L"cfgtitles", Utf16(L"[SYSTEM]\nPRINTER_NUM=2\nAPP_RUN_NUM=1\n[PRINTER]\n"
+                                                               L"WINDOW_TITLE1=Printers\nWINDOW_TITLE2=%WINDIR%\n"
+                                                               L"[APP_RUN]\nWINDOW_TITLE1=Run\n")));
+    const TitleLists want = {
         StringList{}, StringList{}, StringList{}, StringList{L"Printers", L"%WINDIR%"}, StringList{L"Run"}, {}};
-    EXPECT_EQ(config.controller.m_TitleLists, want) << "case and variables kept, right category";
+    EXPECT_EQ(config->titleLists, want) << "case and variables kept, right category";
 }
 
 TEST(ConfigLists, SurvivesHostileFilesWithBoundedListsAndCreatesNoMissingFile) {
@@ -155,19 +141,20 @@ TEST(ConfigLists, SurvivesHostileFilesWithBoundedListsAndCreatesNoMissingFile) {
         {"binary garbage", Bytes("\x00\xFE\x01[SYSTEM\x00\xFF]\n\x80=\x81%%\r\r\n", 22) + Bytes(3000, '\x9C')},
     };
     for (const auto& file : files) {
-        LoadedConfig config(BaseWithIni(L"cfghostile", file.second));
-        for (const StringList& list : {config.controller.m_ThrowAppExeList, Paths(config.controller.m_ThrowAppPathList),
-                                       config.controller.m_TitleLists[CATEGORY_EXPLORER]}) {
+        const auto config = Loaded(BaseWithIni(L"cfghostile", file.second));
+        ASSERT_TRUE(config) << file.first;
+        for (const StringList& list : {config->exemptExes, config->exemptFolders,
+                                       config->titleLists[CATEGORY_EXPLORER]}) {
             EXPECT_LE(list.size(), 1000u) << file.first;
             for (const auto& entry : list) EXPECT_LE(entry.size(), 260u) << file.first;
         }
     }
-    LoadedConfig counts(BaseWithIni(L"cfghostile", files[0].second));
-    EXPECT_EQ(counts.controller.m_ThrowAppExeList.size(), 1000u);
-    EXPECT_EQ(counts.controller.m_ThrowAppPathList.size(), 1000u);
+    const auto counts = Loaded(BaseWithIni(L"cfghostile", files[0].second));
+    EXPECT_EQ(counts->exemptExes.size(), 1000u);
+    EXPECT_EQ(counts->exemptFolders.size(), 1000u);
 
     const std::wstring missing = ScratchFolder(L"cfgmissing");
-    EXPECT_FALSE(LoadedConfig(missing).result);
+    EXPECT_FALSE(Loaded(missing));
     EXPECT_EQ(GetFileAttributesW((missing + L"Config\\Restrict.ini").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 

@@ -1,8 +1,6 @@
 // Which applications are never restricted, judged on records as the sweep
 // builds them.
-#include "control/CRestrictAction.h"
-#include "control/HostObjects.h"
-#include "fw/Text.h"
+#include "apprestrict/Exemption.h"
 #include "support/TestHost.h"
 
 #include <gtest/gtest.h>
@@ -31,11 +29,9 @@ TEST(Exemption, SystemProgramsHostFoldersAndConfiguredLists) {
     for (int slot : kHostFolderSlots) context[slot] = empty;  // empty texts name no folder
     context[RA_SLOT_FOLDER_7] = hostFolder;
 
-    CRestrictAction c;
-    c.m_pHostContext = context;
-    c.m_ThrowAppExeList = {L"allowed.exe"};
-    // An empty entry (a gap in the numbering) is contained in every path.
-    c.m_ThrowAppPathList = {ToLower(folder), ToLower(missing), std::wstring()};
+    // An empty folder (a gap in the numbering) is contained in every path.
+    const Exemptions exemptions{HostContext(context), {L"allowed.exe"},
+                                {ToLower(folder), ToLower(missing), std::wstring()}};
 
     struct Case {
         const char* label;
@@ -57,11 +53,11 @@ TEST(Exemption, SystemProgramsHostFoldersAndConfiguredLists) {
         {"empty configured folder", Record(L"a.exe", L"C:\\Games\\a.exe"), FALSE, FALSE},
     };
     for (const auto& row : cases)
-        EXPECT_EQ(c.IsExemptApplication(&row.record, row.explorerExempt), row.exempt) << row.label;
+        EXPECT_EQ(IsExemptApplication(row.record, row.explorerExempt, exemptions), row.exempt) << row.label;
 
     // Each folder is looked at once: what it was then holds for the session.
     RemoveDirectoryW(folder.c_str());
     CreateDirectoryW(missing.c_str(), nullptr);
-    EXPECT_TRUE(c.IsExemptApplication(&inFolder, FALSE)) << "removed after it was looked at";
-    EXPECT_FALSE(c.IsExemptApplication(&inMissing, FALSE)) << "made after it was looked at";
+    EXPECT_TRUE(IsExemptApplication(inFolder, FALSE, exemptions)) << "removed after it was looked at";
+    EXPECT_FALSE(IsExemptApplication(inMissing, FALSE, exemptions)) << "made after it was looked at";
 }

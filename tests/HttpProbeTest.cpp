@@ -64,5 +64,5 @@ TEST(HttpProbe, AnAddressIsATextWhoseGetAnswersWithMoreThanEightBytesInTime) {
     // A probe's worker left behind keeps the module loaded past the host's
     // FreeLibrary: let it end with the trickle.
     const std::wstring open = L"http://127.0.0.1:" + server.Port() + L"/open";
-    EXPECT_TRUE(host.WaitFor([&] { return HttpGet(L"RaTest", open, 16) == "0"; }, 3 * kHttpDeadlineMs));
+    EXPECT_TRUE(host.WaitFor([&] { return CHttpClient(L"RaTest").Get(open, 16) == "0"; }, 3 * kHttpDeadlineMs));
 }

@@ -1,6 +1,6 @@
 // Lines in the host's log file: levels, tags, the size column, CR LF, and a
 // file that the host deleted or cannot have.
-#include "control/HostLog.h"
+#include "fw/HostLog.h"
 #include "support/ScratchLog.h"
 #include "support/TestFolders.h"
 

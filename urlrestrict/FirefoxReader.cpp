@@ -1,6 +1,6 @@
 #include "urlrestrict/FirefoxReader.h"
 
-#include "control/HostLog.h"
+#include "fw/HostLog.h"
 #include "fw/Clipboard.h"
 #include "fw/Text.h"
 #include "fw/UniqueHandle.h"

@@ -1,9 +1,9 @@
 #include "urlrestrict/HttpClient.h"
 
+#include "fw/DeadlineRunner.h"
 #include "fw/UniqueHandle.h"
 
 #include <algorithm>
-#include <atomic>
 #include <memory>
 #include <optional>
 
@@ -73,17 +73,10 @@ std::optional<Target> CrackUrl(const std::wstring& url) {
     return Target{parts.nScheme == INTERNET_SCHEME_HTTPS, text(parts.lpszHostName, parts.dwHostNameLength), parts.nPort, object};
 }
 
-std::atomic<int> g_exchanges{0};
-
 // What a GET's caller and its worker share; the later of them frees it.
 struct Exchange {
-    Exchange(const wchar_t* agent, Target to, size_t bytes)
-        : userAgent(agent), target(std::move(to)), limit(bytes), start(GetTickCount()) {
-        ++g_exchanges;
-    }
-    ~Exchange() { --g_exchanges; }
-    Exchange(const Exchange&) = delete;
-    Exchange& operator=(const Exchange&) = delete;
+    Exchange(std::wstring agent, Target to, size_t bytes)
+        : userAgent(std::move(agent)), target(std::move(to)), limit(bytes), start(GetTickCount()) {}
 
     bool DeadlinePassed() const { return GetTickCount() - start >= kHttpDeadlineMs; }
 
@@ -138,41 +131,14 @@ DWORD Fetch(Exchange& exchange) {
     return ReadBody(request.get(), exchange);
 }
 
-struct Worker {
-    std::shared_ptr<Exchange> exchange;
-    // This module, held until the worker has left its code: a worker left
-    // behind may outlive the host's FreeLibrary.
-    UniqueLibrary module;
-};
-
-DWORD WINAPI RunWorker(void* parameter) {
-    HMODULE module = nullptr;
-    {
-        const std::unique_ptr<Worker> worker(static_cast<Worker*>(parameter));
-        try {
-            worker->exchange->error = Fetch(*worker->exchange);
-        } catch (...) {
-            // Out of memory: the error stays set.
-        }
-        module = worker->module.release();
-    }
-    FreeLibraryAndExitThread(module, 0);
-}
-
 }  // namespace
 
-std::string HttpGet(const wchar_t* userAgent, const std::wstring& url, size_t limit) {
+std::string CHttpClient::Get(const std::wstring& url, size_t limit) const {
     std::optional<Target> target = CrackUrl(url);
-    if (!target || g_exchanges >= kHttpMaxExchanges) return {};
-    const auto exchange = std::make_shared<Exchange>(userAgent, std::move(*target), limit);
-    auto worker = std::make_unique<Worker>(Worker{exchange, {}});
-    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<const wchar_t*>(&RunWorker),
-                            worker->module.put()))
-        return {};
-    const UniqueKernelHandle thread(CreateThread(nullptr, 0, RunWorker, worker.get(), 0, nullptr));
-    if (!thread) return {};
-    worker.release();  // the thread's now
-    if (WaitForSingleObject(thread.get(), kHttpDeadlineMs) != WAIT_OBJECT_0 || exchange->error != ERROR_SUCCESS)
-        return {};
+    if (!target) return {};
+    const auto exchange = std::make_shared<Exchange>(userAgent_, std::move(*target), limit);
+    const DeadlineOutcome outcome =
+        RunWithDeadline(nullptr, kHttpDeadlineMs, [exchange] { exchange->error = Fetch(*exchange); });
+    if (outcome != DeadlineOutcome::kFinished || exchange->error != ERROR_SUCCESS) return {};
     return std::move(exchange->body);
 }

@@ -1,19 +1,12 @@
 #include "urlrestrict/UrlMatching.h"
 
-#include "apprestrict/ProcessImages.h"
-#include "control/CRestrictAction.h"
-#include "control/HostLog.h"
-#include "control/HostObjects.h"
-#include "control/InputHooks.h"
+#include "fw/HostLog.h"
+#include "fw/HostObjects.h"
 #include "fw/Text.h"
 #include "urlrestrict/HttpClient.h"
 
 #include <algorithm>
 #include <iterator>
-
-const UrlListVariant kAddressBarVariant{0, nullptr, nullptr, true, false, false};
-const UrlListVariant kFirefoxVariant{0, nullptr, nullptr, false, false, false};
-const UrlListVariant kEdgeVariant{1, L"===%s %s %s", L"=====%s %s %s", false, true, true};
 
 namespace {
 
@@ -34,6 +27,49 @@ const SchemePrefix kSchemePrefixes[] = {
     {L"http:", 7}, {L"https:", 8}, {L"ftp:", 6}, {L"telnet:", 9}, {L"www.", 0},
 };
 
+// How an address read one way is judged. Address bars, Firefox and Edge
+// share one list test; what differs between them is this data.
+struct Judging {
+    enum class Test {
+        kAddressBar,  // a scheme prefix or two dots, else an HTTP probe
+        kWebPrefix,   // a scheme prefix
+        kAnyText,
+    } test;
+    // Characters dropped from the front of every first pattern.
+    size_t firstPatternSkip;
+    // Level-4 line per entry (first pattern, second pattern, address); null
+    // for none.
+    const wchar_t* denyEntryLine;
+    const wchar_t* allowEntryLine;
+    // Allow list, while the installed Chrome is older than 29: a second
+    // pattern with a scheme also allows the address holding the rest of it.
+    bool allowsSchemeStripped;
+    // Allow list: a second pattern holding the whole address allows it, and
+    // so does any "file:" address.
+    bool allowsWithinPatternAndFiles;
+    // The frame is sent WM_CLOSE before the browser's process is ended.
+    bool closesBeforeKill;
+};
+
+const Judging kAddressBar{Judging::Test::kAddressBar, 0, nullptr, nullptr, true, false, false};
+const Judging kFirefox{Judging::Test::kWebPrefix, 0, nullptr, nullptr, false, false, false};
+const Judging kEdge{Judging::Test::kAnyText, 1, L"===%s %s %s", L"=====%s %s %s", false, true, true};
+
+const Judging& JudgingOf(AddressSource source) {
+    switch (source) {
+    case AddressSource::kEdge: return kEdge;
+    case AddressSource::kFirefox: return kFirefox;
+    default: return kAddressBar;
+    }
+}
+
+// Whether lower-case `text` begins with "http:", "https:", "ftp:",
+// "telnet:" or "www.".
+bool HasWebPrefix(const std::wstring& text) {
+    return std::any_of(std::begin(kSchemePrefixes), std::end(kSchemePrefixes),
+                       [&](const SchemePrefix& prefix) { return StartsWith(text, prefix.text); });
+}
+
 // Two dots with something before and between them, and no leading "file"
 // (case-sensitive: "FILE.x.y" is an address).
 bool HasDottedName(const std::wstring& text) {
@@ -47,7 +83,20 @@ bool HasDottedName(const std::wstring& text) {
 // http address.
 bool AnswersProbe(const std::wstring& text) {
     const std::wstring url = Contains(text, L"://") ? text : L"http://" + text;
-    return HttpGet(kProbeUserAgent, url, kProbeAnswerMin + 1).size() > kProbeAnswerMin;
+    return CHttpClient(kProbeUserAgent).Get(url, kProbeAnswerMin + 1).size() > kProbeAnswerMin;
+}
+
+bool IsWebAddress(const ShownAddress& address, Judging::Test test) {
+    const std::wstring lower = ToLower(address.text);
+    switch (test) {
+    case Judging::Test::kAddressBar: {
+        const bool recognised = address.chromeVersion >= kChromePrefixVersion ? HasWebPrefix(lower)
+                                                                                : HasDottedName(address.text);
+        return recognised || AnswersProbe(lower);
+    }
+    case Judging::Test::kWebPrefix: return HasWebPrefix(lower);
+    default: return true;
+    }
 }
 
 // An empty pattern takes part in no test: under plain substring search it
@@ -66,72 +115,49 @@ std::wstring WithoutScheme(const std::wstring& pattern) {
     return {};
 }
 
-}  // namespace
-
-bool HasWebPrefix(const std::wstring& text) {
-    return std::any_of(std::begin(kSchemePrefixes), std::end(kSchemePrefixes),
-                       [&](const SchemePrefix& prefix) { return StartsWith(text, prefix.text); });
-}
-
-BOOL CRestrictAction::JudgeAddress(const wchar_t* pszText, int nMode, BOOL bKill, CLIENT_APP_INFO* pInfo,
-                                   HWND hClose, HWND hwnd) {
-    const std::wstring text(pszText ? pszText : L"");
-    if (!IsWebAddress(text)) return FALSE;
-    return RestrictAddress(ToLower(text), nMode, kAddressBarVariant, bKill, pInfo, hClose, hwnd);
-}
-
-bool CRestrictAction::IsWebAddress(const std::wstring& text) const {
-    const std::wstring lower = ToLower(text);
-    const bool recognised = m_ChromeVersion >= kChromePrefixVersion ? HasWebPrefix(lower) : HasDottedName(text);
-    return recognised || AnswersProbe(lower);
-}
-
-BOOL CRestrictAction::RestrictAddress(const std::wstring& address, int nMode, const UrlListVariant& variant,
-                                      BOOL bKill, const CLIENT_APP_INFO* pInfo, HWND hClose, HWND hwnd) {
-    if (nMode == MODE_IELOCK) return TRUE;
-    if (nMode != MODE_URLRESTRICT || !UrlListForbids(address, variant)) return FALSE;
-    return EnforceUrlRestriction(variant, bKill, pInfo, hClose, hwnd);
-}
-
-bool CRestrictAction::UrlListForbids(const std::wstring& address, const UrlListVariant& variant) const {
-    const bool denyList = m_nUrlRestrictParam != 0;
+// `address` is lower case.
+bool UrlListForbids(const std::wstring& address, int chromeVersion, const Judging& judging, const UrlRule& rule,
+                    CHostLog* log) {
+    const bool denyList = rule.param != 0;
     if (!denyList) {
-        Log(HostLog(), RA_LOG_TRACE, L"CRestrictAction::CheckInternetRestrictEditbox [g_bCheckUrl=%d]", g_bCheckUrl);
-        if (!g_bCheckUrl) return false;
+        Log(log, RA_LOG_TRACE, L"CRestrictAction::CheckInternetRestrictEditbox [g_bCheckUrl=%d]", *rule.checkUrl);
+        if (!*rule.checkUrl) return false;
     }
-    const wchar_t* entryLine = denyList ? variant.denyEntryLine : variant.allowEntryLine;
-    const bool stripsScheme = variant.allowsSchemeStripped && m_ChromeVersion < kChromePrefixVersion;
+    const wchar_t* entryLine = denyList ? judging.denyEntryLine : judging.allowEntryLine;
+    const bool stripsScheme = judging.allowsSchemeStripped && chromeVersion < kChromePrefixVersion;
     bool allowed = false;
-    for (const CLIENT_APP_INFO& entry : HostRecords(m_pUrlList)) {
+    for (const CLIENT_APP_INFO& entry : HostRecords(rule.list)) {
         const std::wstring stored = ToLower(entry.szAppExeName);
-        const std::wstring first = stored.substr(std::min(variant.firstPatternSkip, stored.size()));
+        const std::wstring first = stored.substr(std::min(judging.firstPatternSkip, stored.size()));
         const std::wstring second = ToLower(entry.szAppExePath);
-        if (entryLine) Log(HostLog(), RA_LOG_TRACE, entryLine, first.c_str(), second.c_str(), address.c_str());
+        if (entryLine) Log(log, RA_LOG_TRACE, entryLine, first.c_str(), second.c_str(), address.c_str());
 
         const bool listed = HoldsPattern(address, first) || HoldsPattern(address, second);
         if (denyList && listed) return true;
         // Every entry of an allow list is examined, also after a hit.
         allowed = allowed || listed || (stripsScheme && HoldsPattern(address, WithoutScheme(second))) ||
-                  (variant.allowsWithinPatternAndFiles &&
+                  (judging.allowsWithinPatternAndFiles &&
                    (HoldsPattern(second, address) || StartsWith(address, L"file:")));
     }
     return !denyList && !allowed;
 }
 
-BOOL CRestrictAction::EnforceUrlRestriction(const UrlListVariant& variant, BOOL bKill, const CLIENT_APP_INFO* pInfo,
-                                            HWND hClose, HWND hwnd) {
+}  // namespace
+
+bool IsShownWebAddress(const ShownAddress& address) {
+    return IsWebAddress(address, JudgingOf(address.source).test);
+}
+
+Verdict JudgeAddress(const ShownAddress& address, const UrlRule& rule, bool kill, HWND frame, CHostLog* log) {
+    const Judging& judging = JudgingOf(address.source);
+    if (!IsWebAddress(address, judging.test) ||
+        !UrlListForbids(ToLower(address.text), address.chromeVersion, judging, rule, log))
+        return {};
     // The host may take the case over; it answers on its own time.
-    const bool askedHost = m_nUrlRestrictExtra == 0;
-    if (askedHost && SendMessageW(HostWindow(), WM_RA_URL_CONFIRM, reinterpret_cast<WPARAM>(hwnd),
-                                  static_cast<LPARAM>(m_nUrlRestrictParam)) != 0)
-        return TRUE;
-    if (!bKill) {
-        PostMessageW(hClose, WM_CLOSE, 0, 0);
-        return TRUE;
-    }
-    const UniqueKernelHandle process = OpenProcessToTerminate(pInfo);
-    if (!process) return TRUE;
-    if (variant.closesBeforeKill && !(askedHost && m_nUrlRestrictParam == 0)) PostMessageW(hClose, WM_CLOSE, 0, 0);
-    TerminateProcess(process.get(), 0);
-    return TRUE;
+    const bool askHost = rule.extra == 0;
+    Verdict verdict = kill ? Verdict::End(frame, false) : Verdict::Close(frame);
+    verdict.closeFirst = kill && judging.closesBeforeKill && !(askHost && rule.param == 0);
+    verdict.askHostAbout = askHost ? address.window : nullptr;
+    verdict.notice = Verdict::Notice::kUrlRestricted;
+    return verdict;
 }

@@ -1,33 +1,27 @@
-// How an address is judged against the host's URL list. The address bar,
-// Firefox and Edge paths share one list test and one enforcement; what
-// differs between them is the data of a UrlListVariant.
+// What an address shown by a browser means: is it a web address at all, and
+// does the host's URL list forbid it.
 #pragma once
 
-#include <windows.h>
+#include "fw/Verdict.h"
+#include "urlrestrict/AddressReader.h"
 
-#include <string>
-
-struct UrlListVariant {
-    // Characters dropped from the front of every first pattern.
-    size_t firstPatternSkip;
-    // Level-4 line per entry (first pattern, second pattern, address); null
-    // for none.
-    const wchar_t* denyEntryLine;
-    const wchar_t* allowEntryLine;
-    // Allow list, while the installed Chrome is older than 29: a second
-    // pattern with a scheme also allows the address holding the rest of it.
-    bool allowsSchemeStripped;
-    // Allow list: a second pattern holding the whole address allows it, and
-    // so does any "file:" address.
-    bool allowsWithinPatternAndFiles;
-    // The browser's window is sent WM_CLOSE before its process is ended.
-    bool closesBeforeKill;
+struct UrlRule {
+    // The host's list: szAppExeName and szAppExePath of each entry are two
+    // patterns, found in an address ignoring case.
+    const void* list = nullptr;
+    DWORD param = 0;  // 0: an allow list, else a deny list
+    DWORD extra = 0;  // 0: the host is asked (WM_RA_URL_CONFIRM) before anything is done
+    // The input hooks' word, read at each judgement: an allow list acts only
+    // while it is set. Never null.
+    const BOOL* checkUrl = nullptr;
 };
 
-extern const UrlListVariant kAddressBarVariant;
-extern const UrlListVariant kFirefoxVariant;
-extern const UrlListVariant kEdgeVariant;
+// Whether `address` is a web address: one read from an address bar by its
+// scheme prefix (or, before Chrome 29, by two dots), else by an HTTP probe
+// that gets an answer; Firefox's by its scheme prefix; any text Edge shows.
+bool IsShownWebAddress(const ShownAddress& address);
 
-// Whether lower-case `text` begins with "http:", "https:", "ftp:",
-// "telnet:" or "www.".
-bool HasWebPrefix(const std::wstring& text);
+// A web address the rule forbids ends the browser's process (`kill`) or
+// closes `frame`, after asking the host when the rule says so; the host is
+// told of it (WM_RA_URL_RESTRICTED). Anything else: no verdict.
+Verdict JudgeAddress(const ShownAddress& address, const UrlRule& rule, bool kill, HWND frame, CHostLog* log);

@@ -1,9 +1,7 @@
-// The sweep's two browser checks: MODE_IELOCK forbids web browsing as a
-// whole, MODE_URLRESTRICT judges the address shown against the host's list.
-#include "apprestrict/ProcessImages.h"
-#include "control/CRestrictAction.h"
-#include "control/HostLog.h"
-#include "control/HostObjects.h"
+#include "urlrestrict/UrlRestrictEntry.h"
+
+#include "fw/HostLog.h"
+#include "fw/HostObjects.h"
 #include "fw/Text.h"
 #include "urlrestrict/BrowserWindows.h"
 
@@ -53,29 +51,28 @@ bool IsListedBrowser(const void* list, const wchar_t* exeName) {
 
 }  // namespace
 
-BOOL CRestrictAction::CheckIELock(CLIENT_APP_INFO* pInfo, HWND hwnd) {
-    if (HasBrowserTitle(pInfo->szWindowTitle) || IsListedBrowser(m_pIELockParam, pInfo->szAppExeName)) {
-        TerminateOrClose(pInfo, hwnd);
-        return TRUE;
-    }
-    const KnownClass* known = FindKnownClass(WindowClass(hwnd));
-    if (!known || !CheckInternetRestrictEditbox(hwnd, pInfo, MODE_IELOCK, nullptr, FALSE)) return FALSE;
-    if (known->killed)
-        TerminateOrClose(pInfo, hwnd);
-    else
-        PostMessageW(hwnd, WM_CLOSE, 0, 0);
-    return TRUE;
+Verdict CheckIELock(const WindowFacts& window, const void* browserList, int& chromeVersion, CHostLog* log) {
+    const CLIENT_APP_INFO& record = window.record;
+    if (HasBrowserTitle(record.szWindowTitle) || IsListedBrowser(browserList, record.szAppExeName))
+        return Verdict::End(window.window, true);
+    const KnownClass* known = FindKnownClass(window.windowClass);
+    if (!known || !CheckInternetRestrictEditbox(window.window, chromeVersion, log, IsShownWebAddress)) return {};
+    return known->killed ? Verdict::End(window.window, true) : Verdict::Close(window.window);
 }
 
-BOOL CRestrictAction::CheckInternetUrlRestrict(CLIENT_APP_INFO* pInfo, HWND hwnd) {
-    if (wcscmp(pInfo->szAppExeName, L"explorer.exe") == 0) {
-        Log(HostLog(), RA_LOG_TRACE,
+Verdict CheckInternetUrlRestrict(const WindowFacts& window, const UrlRule& rule, int& chromeVersion, CHostLog* log) {
+    if (wcscmp(window.record.szAppExeName, L"explorer.exe") == 0) {
+        Log(log, RA_LOG_TRACE,
             L"CRestrictAction::CheckInternetUrlRestrict, the ClientAppInfo szAppExeName szAppExeName is explorer.exe");
-        return FALSE;
+        return {};
     }
-    const std::wstring windowClass = WindowClass(hwnd);
-    if (windowClass == kStoreAppFrameClass && !HasCoreWindowChild(hwnd)) return FALSE;
-    const KnownClass* known = FindKnownClass(windowClass);
-    if (!known) return FALSE;
-    return CheckInternetRestrictEditbox(hwnd, pInfo, MODE_URLRESTRICT, hwnd, known->killed);
+    if (window.windowClass == kStoreAppFrameClass && !HasCoreWindowChild(window.window)) return {};
+    const KnownClass* known = FindKnownClass(window.windowClass);
+    if (!known) return {};
+    Verdict verdict;
+    CheckInternetRestrictEditbox(window.window, chromeVersion, log, [&](const ShownAddress& address) {
+        verdict = JudgeAddress(address, rule, known->killed, window.window, log);
+        return verdict.Holds();
+    });
+    return verdict;
 }

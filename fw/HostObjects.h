@@ -4,11 +4,15 @@
 
 #include "RestrictAction.h"
 
+#include <array>
 #include <iterator>
+#include <string>
+#include <vector>
 
 // The host's context record, read by pointer-sized slot.
 class HostContext {
 public:
+    HostContext() noexcept : slots_(nullptr) {}
     explicit HostContext(const void* record) noexcept : slots_(static_cast<void* const*>(record)) {}
 
     CHostLog* Log() const noexcept { return slots_ ? static_cast<CHostLog*>(slots_[RA_SLOT_LOG]) : nullptr; }
@@ -22,6 +26,23 @@ private:
 };
 
 inline constexpr int kHostFolderSlots[] = RA_SLOT_FOLDERS;
+
+// The control watch's categories, each numbered by the bit of its
+// RA_CONTROL_* flag (1 << category): the order of the configured title
+// lists too.
+enum ControlCategory {
+    CATEGORY_SYSTEM_PROPERTIES,
+    CATEGORY_NETWORK_PROPERTIES,
+    CATEGORY_EXPLORER,
+    CATEGORY_PRINTER,
+    CATEGORY_APP_RUN,
+    CATEGORY_CONTROL_PANEL,
+    CATEGORY_COUNT
+};
+static_assert(RA_CONTROL_CONTROL_PANEL == 1 << CATEGORY_CONTROL_PANEL, "one bit per category, in order");
+
+// Window titles per category, as the configuration gives them.
+using TitleLists = std::array<std::vector<std::wstring>, CATEGORY_COUNT>;
 
 inline HWND HostWindowHandle(const void* hostWnd) noexcept {
     return hostWnd ? static_cast<const RA_HOST_WND*>(hostWnd)->m_hWnd : nullptr;

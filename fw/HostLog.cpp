@@ -1,4 +1,4 @@
-#include "control/HostLog.h"
+#include "fw/HostLog.h"
 
 #include "fw/CriticalSection.h"
 #include "fw/Text.h"
