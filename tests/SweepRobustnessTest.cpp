@@ -129,3 +129,39 @@ TEST(SweepRobustness, WindowsComingAndGoingHideNoOtherWindow) {
         EXPECT_EQ(steadySeen, steadyTitles);
     }
 }
+
+// A host that pumps messages while it handles a notification lets the
+// module's timer tick in: the tick finds the sweep running and skips its
+// turn instead of sweeping inside it.
+TEST(SweepRobustness, ATickWhileTheHostPumpsInsideANotificationSkipsItsTurn) {
+    TestHost host;
+    host.pumpInHandlerMs = 200;
+    host.Initial(0, 10);
+    host.StartRestrict(MODE_APPWATCH);
+    EXPECT_TRUE(host.WaitFor([&] { return host.Received(WM_RA_APPWATCH_REPORT).size() >= 3; }, kSweepWaitMs));
+    EXPECT_EQ(host.deepestNotification, 1);
+}
+
+// Once every mode is off the host may free its enable flag while the module
+// stays loaded (a read left behind holds it): the ticks no longer read it.
+TEST(SweepRobustness, TicksReadNoHostMemoryOnceEveryModeIsOff) {
+    struct PageTraits {
+        using Type = void*;
+        static Type Invalid() noexcept { return nullptr; }
+        static void Close(Type p) noexcept { VirtualFree(p, 0, MEM_RELEASE); }
+    };
+    const UniqueHandle<PageTraits> page(VirtualAlloc(nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    ASSERT_TRUE(page);
+    TestHost host;
+    host.enabledFlag = static_cast<BOOL*>(page.get());
+    *host.enabledFlag = TRUE;
+    host.Initial(0, 10);
+    host.StartRestrict(MODE_APPWATCH);
+    EXPECT_TRUE(host.WaitFor([&] { return !host.Received(WM_RA_APPWATCH_REPORT).empty(); }, kSweepWaitMs));
+    host.StopRestrict(MODE_APPWATCH);
+
+    DWORD was = 0;
+    ASSERT_TRUE(VirtualProtect(page.get(), 4096, PAGE_NOACCESS, &was));
+    host.Pump(500);  // fifty ticks, each of which would fault on the flag
+    VirtualProtect(page.get(), 4096, was, &was);
+}

@@ -1,5 +1,6 @@
 #include "support/TestHost.h"
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -54,7 +55,7 @@ void TestHost::BindContext() {
 
 BOOL TestHost::Initial(DWORD appWatchPeriod, UINT timerInterval) {
     BindContext();
-    return Export<PFN_RA_INITIAL>(dll_.get(), "Initial")(&hostWnd_, context_, &enabled, appWatchPeriod, timerInterval);
+    return Export<PFN_RA_INITIAL>(dll_.get(), "Initial")(&hostWnd_, context_, enabledFlag, appWatchPeriod, timerInterval);
 }
 
 BOOL TestHost::Restrict(const wchar_t* title, const wchar_t* path, int action) {
@@ -124,5 +125,8 @@ LRESULT CALLBACK TestHost::NotifyProc(HWND hwnd, UINT message, WPARAM wParam, LP
         n.record = *reinterpret_cast<const CLIENT_APP_INFO*>(wParam);
     if (message == WM_RA_URL_CONFIRM) n.window = reinterpret_cast<HWND>(wParam);
     self->received_.push_back(n);
+    self->deepestNotification = std::max(self->deepestNotification, ++self->handling_);
+    if (self->pumpInHandlerMs) self->Pump(self->pumpInHandlerMs);
+    --self->handling_;
     return message == WM_RA_URL_CONFIRM ? self->confirmReply : 0;
 }

@@ -59,7 +59,10 @@ public:
 
     CHostLog log{};
     BOOL enabled = TRUE;
+    BOOL* enabledFlag = &enabled;                  // given to Initial
     LRESULT confirmReply = 0;                      // answer to 0x594
+    DWORD pumpInHandlerMs = 0;                     // messages pumped while handling each notification
+    int deepestNotification = 0;                   // notifications handled one inside another, at most
     std::wstring folders[8];                       // host program folders
     std::wstring baseFolder;                       // ends with a backslash
 
@@ -73,5 +76,6 @@ private:
     void* context_[RA_HOST_CONTEXT_SLOTS] = {};
     std::wstring logPath_;
     std::vector<Notification> received_;
+    int handling_ = 0;
 };
 
