@@ -198,9 +198,10 @@ Verdict CRestrictAction::Judge(const WindowFacts& window) {
 }
 
 void CRestrictAction::Enforce(const Verdict& verdict, CLIENT_APP_INFO& record) {
-    const bool hostTookIt = verdict.askHostAbout &&
-                            SendMessageW(HostWindow(), WM_RA_URL_CONFIRM, reinterpret_cast<WPARAM>(verdict.askHostAbout),
-                                         static_cast<LPARAM>(m_urlRule.param)) != 0;
+    // The host may take the case over; it answers on its own time.
+    const bool hostTookIt =
+        verdict.askHostAbout && SendMessageW(HostWindow(), WM_RA_URL_CONFIRM,
+                                             reinterpret_cast<WPARAM>(verdict.askHostAbout), m_urlRule.param) != 0;
     if (!hostTookIt) Act(verdict, record);
     const auto wParam = reinterpret_cast<WPARAM>(&record);
     switch (verdict.notice) {

@@ -67,8 +67,8 @@ bool CheckInternetRestrictEditbox(HWND hwnd, int& chromeVersion, CHostLog* log, 
     const std::wstring windowClass = WindowClass(hwnd);
     if (chromeVersion == 0) chromeVersion = GetChromeVersion();
     if (chromeVersion < kChromeOwnAddressVersion) {
-        Log(log, RA_LOG_TRACE, L"CRestrictAction::CheckInternetRestrictEditbox GetChromeVersion() m_ChromeVersion = [%d]",
-            chromeVersion);
+        Log(log, RA_LOG_TRACE,
+            L"CRestrictAction::CheckInternetRestrictEditbox GetChromeVersion() m_ChromeVersion = [%d]", chromeVersion);
     } else if (windowClass == kChromeFrameClass) {
         wchar_t buffer[kAddressBufferChars] = {};
         if (GetChromeURL(hwnd, buffer, log) > 0) {

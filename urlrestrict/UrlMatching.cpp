@@ -153,7 +153,6 @@ Verdict JudgeAddress(const ShownAddress& address, const UrlRule& rule, bool kill
     if (!IsWebAddress(address, judging.test) ||
         !UrlListForbids(ToLower(address.text), address.chromeVersion, judging, rule, log))
         return {};
-    // The host may take the case over; it answers on its own time.
     const bool askHost = rule.extra == 0;
     Verdict verdict = kill ? Verdict::End(frame, false) : Verdict::Close(frame);
     verdict.closeFirst = kill && judging.closesBeforeKill && !(askHost && rule.param == 0);
