@@ -53,16 +53,28 @@ std::optional<AddressSource> ReadChildAddress(HWND hwnd, const std::wstring& hwn
     return std::nullopt;
 }
 
+// The store-app frame's accessible value: a window with a store-app child
+// shows nothing else.
+bool CheckEdgeAddress(HWND hwnd, int chromeVersion, CHostLog* log, const AddressJudge& judge) {
+    std::wstring text;
+    GetEdgeURL(hwnd, text, log);
+    return !text.empty() && judge({AddressSource::kEdge, text, hwnd, chromeVersion});
+}
+
+// The foreground Firefox window's address, asked at the end of every turn
+// that read none of its own.
+bool CheckFirefoxAddress(HWND hwnd, int chromeVersion, CHostLog* log, const AddressJudge& judge) {
+    Log(log, RA_LOG_SYSTEM, L"CQvUrlLaunchControl::CheckInternetRestrictEditbox GetLocalURLFirefox().");
+    const std::wstring text = GetLocalURLFirefox(log);
+    return !text.empty() && judge({AddressSource::kFirefox, text, hwnd, chromeVersion});
+}
+
 }  // namespace
 
 bool CheckInternetRestrictEditbox(HWND hwnd, int& chromeVersion, CHostLog* log, const AddressJudge& judge) {
     // Lower-casing of addresses follows the user's locale.
     setlocale(LC_ALL, "");
-    if (HasCoreWindowChild(hwnd)) {
-        std::wstring text;
-        GetEdgeURL(hwnd, text, log);
-        return !text.empty() && judge({AddressSource::kEdge, text, hwnd, chromeVersion});
-    }
+    if (HasCoreWindowChild(hwnd)) return CheckEdgeAddress(hwnd, chromeVersion, log, judge);
 
     const std::wstring windowClass = WindowClass(hwnd);
     if (chromeVersion == 0) chromeVersion = GetChromeVersion();
@@ -86,7 +98,5 @@ bool CheckInternetRestrictEditbox(HWND hwnd, int& chromeVersion, CHostLog* log, 
         if (CheckInternetRestrictEditbox(child, chromeVersion, log, judge)) return true;
     }
 
-    Log(log, RA_LOG_SYSTEM, L"CQvUrlLaunchControl::CheckInternetRestrictEditbox GetLocalURLFirefox().");
-    const std::wstring firefox = GetLocalURLFirefox(log);
-    return !firefox.empty() && judge({AddressSource::kFirefox, firefox, hwnd, chromeVersion});
+    return CheckFirefoxAddress(hwnd, chromeVersion, log, judge);
 }

@@ -8,6 +8,8 @@
 #include <string>
 
 // How an address was read; each way is judged its own way (UrlMatching.h).
+// A new way of reading is a value here, its step in the walk and its row in
+// UrlMatching.cpp's JudgingOf.
 enum class AddressSource {
     kChromeFrame,    // Chrome 31 and later: the frame's own accessible tree
     kChromeOmnibox,  // an omnibox window below the frame
