@@ -34,6 +34,27 @@ int StateBitsText(DWORD state, wchar_t* buffer, int size) {
     return used;
 }
 
+// The role into `role`, its text into `buffer` (cleared first); the
+// text's length, 0 when the role cannot be read.
+int ReadRole(IAccessible* object, const VARIANT& child, UniqueVariant& role, wchar_t* buffer, int size) {
+    Clear(buffer, size);
+    if (FAILED(object->get_accRole(child, role.put()))) return 0;
+    if (role.get().vt == VT_I4) return static_cast<int>(GetRoleTextW(role.get().lVal, buffer, size));
+    return role.get().vt == VT_BSTR ? CopyText(role.get().bstrVal, buffer, size) : 0;
+}
+
+// The same for the state.
+int ReadState(IAccessible* object, const VARIANT& child, UniqueVariant& state, wchar_t* buffer, int size) {
+    Clear(buffer, size);
+    if (FAILED(object->get_accState(child, state.put()))) return 0;
+    if (state.get().vt == VT_I4) return StateBitsText(static_cast<DWORD>(state.get().lVal), buffer, size);
+    return state.get().vt == VT_BSTR ? CopyText(state.get().bstrVal, buffer, size) : 0;
+}
+
+LONG Number(const UniqueVariant& value) {
+    return value.get().vt == VT_I4 ? value.get().lVal : 0;
+}
+
 // The object a child identifier stands for; empty for a simple element.
 ComPtr<IAccessible> ChildObject(IAccessible* parent, const VARIANT& child) {
     if (child.vt == VT_DISPATCH) return QueryAs<IAccessible>(child.pdispVal);
@@ -53,7 +74,8 @@ public:
     TreeWalk(const AccSearch& search, ComPtr<IAccessible>& found, UniqueVariant& foundChild)
         : search_(search), found_(found), foundChild_(foundChild) {}
 
-    bool Level(IAccessible* parent, int depth) {
+    // `role`: the number of `parent`'s role, 0 when not known.
+    bool Level(IAccessible* parent, LONG role, int depth) {
         if (!parent || depth >= kAccMaxDepth || Spent()) return false;
         const auto enumerator = QueryAs<IEnumVARIANT>(parent);
         if (!enumerator && search_.needsEnumerator) return false;
@@ -61,9 +83,10 @@ public:
         long count = 0;
         parent->get_accChildCount(&count);
         path_.push_back(Identity(parent));
+        roles_.push_back(role);
         // Per level, not per child: a window class that cannot be read
         // stays as the previous sibling's.
-        wchar_t state[kAccTextSize], name[kAccTextSize], role[kAccTextSize], windowClass[kAccTextSize] = {};
+        wchar_t stateText[kAccTextSize], name[kAccTextSize], roleText[kAccTextSize], windowClass[kAccTextSize] = {};
         bool result = false;
         for (long index = 1; index <= count && !result && !Spent(); ++index) {
             ++visited_;
@@ -74,23 +97,30 @@ public:
             const UniqueVariant self(CHILDID_SELF);
             const VARIANT& element = object ? self.get() : child.get();
 
-            GetAccStateText(holder, element, state, kAccTextSize);
-            if (std::wcsstr(state, L"unavailable")) continue;
+            UniqueVariant state, role;
+            ReadState(holder, element, state, stateText, kAccTextSize);
+            if (std::wcsstr(stateText, L"unavailable")) continue;
             GetAccName(holder, element, name);
-            GetAccRoleText(holder, element, role, kAccTextSize);
-            const AccTexts texts{name, role, [&] {
+            ReadRole(holder, element, role, roleText, kAccTextSize);
+            const AccTexts texts{name,
+                                 roleText,
+                                 [&] {
                                      GetAccWindowClass(holder, windowClass, kAccTextSize);
                                      return static_cast<const wchar_t*>(windowClass);
-                                 }};
+                                 },
+                                 Number(role),
+                                 Number(state),
+                                 roles_};
             if (search_.matches(texts)) {
                 found_ = AddRefTo(holder);
                 foundChild_.CopyFrom(element);
                 result = true;
-            } else if (object && !OnPath(object.get())) {
-                result = Level(object.get(), depth + 1);
+            } else if (object && !OnPath(object.get()) && !(search_.passesOver && search_.passesOver(texts))) {
+                result = Level(object.get(), texts.roleId, depth + 1);
             }
         }
         path_.pop_back();
+        roles_.pop_back();
         return result;
     }
 
@@ -109,6 +139,7 @@ private:
     ComPtr<IAccessible>& found_;
     UniqueVariant& foundChild_;
     std::vector<IUnknown*> path_;
+    std::vector<LONG> roles_;  // beside path_
     int visited_ = 0;
     const DWORD start_ = GetTickCount();
 };
@@ -123,19 +154,13 @@ int GetAccName(IAccessible* object, const VARIANT& child, wchar_t* buffer) {
 }
 
 int GetAccRoleText(IAccessible* object, const VARIANT& child, wchar_t* buffer, int size) {
-    Clear(buffer, size);
     UniqueVariant role;
-    if (FAILED(object->get_accRole(child, role.put()))) return 0;
-    if (role.get().vt == VT_I4) return static_cast<int>(GetRoleTextW(role.get().lVal, buffer, size));
-    return role.get().vt == VT_BSTR ? CopyText(role.get().bstrVal, buffer, size) : 0;
+    return ReadRole(object, child, role, buffer, size);
 }
 
 int GetAccStateText(IAccessible* object, const VARIANT& child, wchar_t* buffer, int size) {
-    Clear(buffer, size);
     UniqueVariant state;
-    if (FAILED(object->get_accState(child, state.put()))) return 0;
-    if (state.get().vt == VT_I4) return StateBitsText(static_cast<DWORD>(state.get().lVal), buffer, size);
-    return state.get().vt == VT_BSTR ? CopyText(state.get().bstrVal, buffer, size) : 0;
+    return ReadState(object, child, state, buffer, size);
 }
 
 int GetAccWindowClass(IAccessible* object, wchar_t* buffer, int size) {
@@ -150,7 +175,7 @@ int GetAccWindowClass(IAccessible* object, wchar_t* buffer, int size) {
 
 bool SearchAccTree(IAccessible* parent, const AccSearch& search, ComPtr<IAccessible>& found,
                    UniqueVariant& foundChild) {
-    return TreeWalk(search, found, foundChild).Level(parent, 0);
+    return TreeWalk(search, found, foundChild).Level(parent, 0, 0);
 }
 
 int FindAccChild(IAccessible* parent, const wchar_t* name, const wchar_t* role, const wchar_t* className,

@@ -10,6 +10,7 @@
 #include <oleacc.h>
 
 #include <functional>
+#include <vector>
 
 // Room of every text buffer the readers fill: 259 characters and a null.
 constexpr int kAccTextSize = 260;
@@ -28,12 +29,19 @@ int GetAccStateText(IAccessible* object, const VARIANT& child, wchar_t* buffer, 
 // Leaves `buffer` as it was when the platform cannot tell. Always returns 1.
 int GetAccWindowClass(IAccessible* object, wchar_t* buffer, int size);
 
-// The texts of one element, as the search tests them.
+// What the search knows of one element when it tests it.
 struct AccTexts {
     const wchar_t* name;
     const wchar_t* role;
     // Reads the window class on demand: it costs a walk up the parents.
     std::function<const wchar_t*()> windowClass;
+    // The role and state as the platform's numbers (ROLE_SYSTEM_*,
+    // STATE_SYSTEM_*), which no UI language changes; 0 when given as text.
+    LONG roleId;
+    LONG state;
+    // The roles of the objects the element lies in, outermost first; the
+    // object the search started from counts as 0.
+    const std::vector<LONG>& ancestorRoles;
 };
 
 // How a search treats the tree.
@@ -42,6 +50,9 @@ struct AccSearch {
     // Without IEnumVARIANT a level fails when true; when false its children
     // are addressed by the identifiers 1..n.
     bool needsEnumerator;
+    // When given, an element that does not match and for which it holds is
+    // not searched below.
+    std::function<bool(const AccTexts&)> passesOver = nullptr;
 };
 
 // Depth-first search below `parent`, each element tested before its

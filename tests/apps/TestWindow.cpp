@@ -1,17 +1,24 @@
 // A stand-in application for the tests. Copies of it are started under the
 // names a test needs (game.exe, notepad.exe...).
-// Usage: TestWindow.exe [--edit TEXT] [--sealed] [--flicker] [--stall-tree EVENT] CLASS TITLE [TITLE...]
+// Usage: TestWindow.exe [--edit TEXT] [--sealed] [--flicker] [--stall-tree EVENT]
+//                       [--tree SHAPE ADDRESS] [--focus-until EVENT] [--keys EVENT] CLASS TITLE [TITLE...]
 // Opens one visible top-level window of class CLASS per TITLE and runs until
 // every window is closed (or the process is ended). With --edit, each window
 // gets an "Edit" child holding TEXT, as a browser's address field.
 // --sealed, --flicker and --stall-tree: see Seal, Flicker and
 // StallAfterAnswering below.
+// --tree: each window serves the accessible tree SHAPE of StandInTree.h,
+// showing ADDRESS, whose field has focus until EVENT with --focus-until.
+// --keys: EVENT is set when any keyboard input reaches the process.
+#include "StandInTree.h"
+
 #include <windows.h>
 #include <aclapi.h>
 #include <oleacc.h>
 
 static int g_open = 0;
 static const wchar_t* g_stallEvent = nullptr;
+static IAccessible* g_tree = nullptr;
 constexpr UINT kStallMessage = WM_APP + 1;
 
 // As a browser whose window thread hangs after handing out its accessible
@@ -64,6 +71,8 @@ static DWORD WINAPI Flicker(LPVOID) {
 }
 
 static LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (g_tree && message == WM_GETOBJECT && static_cast<LONG>(lParam) == static_cast<LONG>(OBJID_WINDOW))
+        return LresultFromObject(__uuidof(IAccessible), wParam, g_tree);
     if (g_stallEvent && (message == kStallMessage ||
                          (message == WM_GETOBJECT && static_cast<LONG>(lParam) == static_cast<LONG>(OBJID_WINDOW))))
         return StallAfterAnswering(hwnd, message, wParam, lParam);
@@ -75,16 +84,27 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     int argc = 0;
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     const wchar_t* editText = nullptr;
+    const wchar_t *treeShape = nullptr, *treeAddress = nullptr;
+    HANDLE focusUntil = nullptr, keysEvent = nullptr;
     bool flicker = false;
+    // Takes the option's next value.
+    const auto value = [&] {
+        ++argv;
+        --argc;
+        return argv[1];
+    };
     for (; argv && argc >= 3 && argv[1][0] == L'-'; ++argv, --argc) {
         if (lstrcmpW(argv[1], L"--edit") == 0) {
-            editText = argv[2];
-            ++argv;
-            --argc;
+            editText = value();
         } else if (lstrcmpW(argv[1], L"--stall-tree") == 0) {
-            g_stallEvent = argv[2];
-            ++argv;
-            --argc;
+            g_stallEvent = value();
+        } else if (lstrcmpW(argv[1], L"--tree") == 0 && argc >= 4) {
+            treeShape = value();
+            treeAddress = value();
+        } else if (lstrcmpW(argv[1], L"--focus-until") == 0) {
+            focusUntil = OpenEventW(SYNCHRONIZE, FALSE, value());
+        } else if (lstrcmpW(argv[1], L"--keys") == 0) {
+            keysEvent = OpenEventW(EVENT_MODIFY_STATE, FALSE, value());
         } else if (lstrcmpW(argv[1], L"--sealed") == 0) {
             Seal();
         } else if (lstrcmpW(argv[1], L"--flicker") == 0) {
@@ -95,7 +115,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     }
     if (!argv || argc < 3) return 2;
     // Handing out an accessible object marshals it.
-    if (g_stallEvent) CoInitialize(nullptr);
+    if (g_stallEvent || treeShape) CoInitialize(nullptr);
+    if (treeShape && !(g_tree = StandInTree(treeShape, treeAddress, focusUntil))) return 2;
     WNDCLASSW wc{};
     wc.lpfnWndProc = WndProc;
     wc.hInstance = instance;
@@ -113,6 +134,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     if (flicker) CloseHandle(CreateThread(nullptr, 0, Flicker, nullptr, 0, nullptr));
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (keysEvent && msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST) SetEvent(keysEvent);
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }

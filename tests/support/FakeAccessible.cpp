@@ -14,9 +14,9 @@ BSTR Text(const std::wstring& text) {
 }
 
 LRESULT CALLBACK FakeAccWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* root = reinterpret_cast<FakeAccessible*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    auto* root = reinterpret_cast<IAccessible*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (message == WM_GETOBJECT && static_cast<LONG>(lParam) == OBJID_WINDOW && root)
-        return LresultFromObject(IID_IAccessible, wParam, static_cast<IAccessible*>(root));
+        return LresultFromObject(IID_IAccessible, wParam, root);
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
@@ -162,10 +162,15 @@ std::wstring FakeTree::Leaks() const {
     return leaks;
 }
 
-UniqueWindow OpenFakeAccWindow(const wchar_t* windowClass, FakeAccessible* root, const wchar_t* childClass) {
+UniqueWindow ServeAccWindow(const wchar_t* windowClass, IAccessible* root) {
     UniqueWindow window(CreatePlainWindow(windowClass, L"fake browser", nullptr));
     SetWindowLongPtrW(window.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(root));
     SetWindowLongPtrW(window.get(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FakeAccWindowProc));
+    return window;
+}
+
+UniqueWindow OpenFakeAccWindow(const wchar_t* windowClass, FakeAccessible* root, const wchar_t* childClass) {
+    UniqueWindow window = ServeAccWindow(windowClass, root);
     if (root) root->window = window.get();
     if (childClass) CreatePlainWindow(childClass, L"", window.get());
     return window;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "fw/UniqueHandle.h"
+#include "support/AccessibleStubs.h"
 
 #include <windows.h>
 
@@ -17,17 +18,16 @@
 #include <thread>
 #include <vector>
 
-// The methods no reader of a browser's address has a use for.
+// The methods of the other interfaces no reader has a use for.
 #define FAKE_UNEXPECTED(method, ...) \
     STDMETHODIMP method(__VA_ARGS__) override { return Unexpected(#method); }
 
 // One accessible object. Simple child elements are addressed by the
 // identifiers 1..n, like object children; roles are given as text because
 // the platform's role texts differ between Windows and Wine.
-class FakeAccessible : public IAccessible, public IEnumVARIANT, public IOleWindow {
+class FakeAccessible : public AccessibleStubs, public IEnumVARIANT, public IOleWindow {
 public:
     FakeAccessible(std::wstring name, std::wstring role, LONG state, std::wstring value);
-    virtual ~FakeAccessible() = default;
 
     // A simple element; returns its child identifier.
     LONG AddElement(std::wstring name, std::wstring role, LONG state = 0, std::wstring value = L"");
@@ -69,23 +69,6 @@ public:
     STDMETHODIMP Reset() override { position_ = 0; return S_OK; }
     STDMETHODIMP GetWindow(HWND* hwnd) override { *hwnd = window; return S_OK; }
 
-    FAKE_UNEXPECTED(GetTypeInfoCount, UINT*)
-    FAKE_UNEXPECTED(GetTypeInfo, UINT, LCID, ITypeInfo**)
-    FAKE_UNEXPECTED(GetIDsOfNames, REFIID, LPOLESTR*, UINT, LCID, DISPID*)
-    FAKE_UNEXPECTED(Invoke, DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*)
-    FAKE_UNEXPECTED(get_accDescription, VARIANT, BSTR*)
-    FAKE_UNEXPECTED(get_accHelp, VARIANT, BSTR*)
-    FAKE_UNEXPECTED(get_accHelpTopic, BSTR*, VARIANT, long*)
-    FAKE_UNEXPECTED(get_accKeyboardShortcut, VARIANT, BSTR*)
-    FAKE_UNEXPECTED(get_accFocus, VARIANT*)
-    FAKE_UNEXPECTED(get_accSelection, VARIANT*)
-    FAKE_UNEXPECTED(get_accDefaultAction, VARIANT, BSTR*)
-    FAKE_UNEXPECTED(accSelect, long, VARIANT)
-    FAKE_UNEXPECTED(accLocation, long*, long*, long*, long*, VARIANT)
-    FAKE_UNEXPECTED(accHitTest, long, long, VARIANT*)
-    FAKE_UNEXPECTED(accDoDefaultAction, VARIANT)
-    FAKE_UNEXPECTED(put_accName, VARIANT, BSTR)
-    FAKE_UNEXPECTED(put_accValue, VARIANT, BSTR)
     FAKE_UNEXPECTED(Skip, ULONG)
     FAKE_UNEXPECTED(Clone, IEnumVARIANT**)
     FAKE_UNEXPECTED(ContextSensitiveHelp, BOOL)
@@ -102,7 +85,7 @@ private:
     // The texts `child` stands for; null (and a failed test) for anything
     // but 0 or a simple element.
     const Texts* Element(const VARIANT& child) const;
-    HRESULT Unexpected(const char* method) const;
+    HRESULT Unexpected(const char* method) const override;
     LONG Count() const { return std::max(static_cast<LONG>(children_.size()), claimedChildren); }
 
     Texts self_;
@@ -127,7 +110,9 @@ private:
 };
 
 // A visible top-level window of this thread whose WM_GETOBJECT serves
-// `root` for the window itself (OBJID_WINDOW); the root answers
+// `root` for the window itself (OBJID_WINDOW).
+UniqueWindow ServeAccWindow(const wchar_t* windowClass, IAccessible* root);
+// The same for a fake tree, whose root then answers
 // IOleWindow with this window. `childClass`, when given, names the class
 // of a first child window.
 UniqueWindow OpenFakeAccWindow(const wchar_t* windowClass, FakeAccessible* root, const wchar_t* childClass = nullptr);

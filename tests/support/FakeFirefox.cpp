@@ -31,6 +31,10 @@ bool FakeFirefox::Typed() const {
 }
 
 std::vector<std::wstring> FakeFirefox::Stop() {
+    // Through its message loop, so that what its server was posted before
+    // (the client's disconnect) is handled and recorded first.
+    if (frame_) PostThreadMessageW(GetWindowThreadProcessId(frame_, nullptr), WM_QUIT, 0, 0);
+    process_.Ended(5000);
     process_.Stop();
     std::vector<std::wstring> calls;
     std::ifstream file(Narrow(callsFile_));
