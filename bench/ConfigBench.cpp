@@ -12,7 +12,6 @@
 // Figures only. The files are written below the temporary folder.
 #include "bench/BenchFigures.h"
 #include "support/FakeBrowser.h"
-#include "support/TestApp.h"
 #include "support/TestHost.h"
 
 #include <cstdio>
@@ -105,9 +104,7 @@ void Ticks(const std::wstring& base, HWND front, std::vector<double>& times) {
     TestHost host;
     Quiet(host, base);
     host.Initial(0, USER_TIMER_MAXIMUM);
-    HostList deny;
-    deny.Add(L"never-started.exe");
-    host.StartRestrict(MODE_APPRESTRICT, 1, deny.get(), 0);
+    host.StartRestrict(MODE_APPRESTRICT, 1, host.List({L"never-started.exe"}), 0);
     const HWND controller = host.ControllerWindow();
     MadeForeground(front);
     for (int i = 0; i < 11; ++i) Sweep(controller);
@@ -148,8 +145,8 @@ int wmain(int argc, wchar_t** argv) {
         fflush(stdout);
     }
 
-    TestApp app(L"cfgbench.exe", L"CfgBenchClass", {L"Config bench app"});
-    if (!app.Started()) return 1;
+    const ChildProcess app = StandIn(L"cfgbench.exe", L"CfgBenchClass", {L"Config bench app"});
+    if (!app.Window()) return 1;
     // Taken in turns, so that a busy spell of the machine falls on both.
     std::vector<double> none, many;
     for (int round = 0; round < 3; ++round) {

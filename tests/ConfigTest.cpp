@@ -5,14 +5,12 @@
 #include "config/IniFile.h"
 #include "config/PathVariables.h"
 #include "config/RestrictConfig.h"
-#include "support/TestApp.h"
 #include "support/TestHost.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <fstream>
-#include <iterator>
 
 namespace {
 
@@ -22,10 +20,6 @@ using Bytes = std::string;
 // With the mark FF FE, as the platform writes UTF-16LE.
 Bytes Utf16(const std::wstring& text) {
     return "\xFF\xFE" + Bytes(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
-}
-
-Bytes Ansi(const std::wstring& text) {
-    return Bytes(text.begin(), text.end());
 }
 
 Bytes Utf16BigEndian(const std::wstring& text) {
@@ -51,20 +45,13 @@ std::wstring BaseWithIni(const std::wstring& name, const Bytes& ini) {
     return base;
 }
 
-// What the module makes of the base folder's file.
-std::optional<RestrictConfig> Loaded(const std::wstring& base) {
-    return LoadRestrictConfig(base.c_str());
-}
-
 // Whether the next MODE_APPWATCH report lists process `pid`.
 bool Reported(TestHost& host, DWORD pid) {
     host.StartRestrict(MODE_APPWATCH);
-    EXPECT_TRUE(host.WaitFor([&] { return !host.Received(WM_RA_APPWATCH_REPORT).empty(); }, 60000));
+    EXPECT_TRUE(host.WaitFor([&] { return !host.Received(WM_RA_APPWATCH_REPORT).empty(); }));
     host.StopRestrict(MODE_APPWATCH);
-    for (const auto& note : host.Received(WM_RA_APPWATCH_REPORT))
-        for (const auto& record : note.report)
-            if (record.dwProcessId == pid) return true;
-    return false;
+    const auto records = host.Records(WM_RA_APPWATCH_REPORT);
+    return std::any_of(records.begin(), records.end(), [&](const CLIENT_APP_INFO& r) { return r.dwProcessId == pid; });
 }
 
 // Values under a scratch HKCU key, which the test deletes.
@@ -76,7 +63,7 @@ void SetRegistryText(const wchar_t* name, const std::wstring& text) {
 
 }  // namespace
 
-TEST(ConfigLists, FillsExemptListsFromCountsAndNumberedKeysInEveryEncoding) {
+TEST(ConfigLists, FillsBoundedExemptListsFromCountsAndNumberedKeysInEveryEncoding) {
     SetEnvironmentVariableW(L"CFGTEST_DIR", L"C:\\Some\\Dir");
     SetRegistryText(L"Folder", L"%CFGTEST_DIR%\\Reg\\");
     SetRegistryText(nullptr, L"C:\\Default");
@@ -90,72 +77,52 @@ TEST(ConfigLists, FillsExemptListsFromCountsAndNumberedKeysInEveryEncoding) {
                                   L"APP_REG_KEY3=HKEY_CURRENT_USER\nAPP_REG_NAME3=Folder\n"
                                   L"APP_REG_KEY4=" + key + L"\nAPP_REG_NAME4=TooLong\n"
                                   L"APP_REG_KEY5=" + key + L"\n";
-    const std::wstring crlf = L"\r\n[SYSTEM]\r\nTHROW_APP_EXE_NUM=1\r\n[THROW_APP_EXE]\r\nAPP_EXE1=Tool.EXE\r\n";
-    struct Case {
+    const Bytes crlf = "\r\n[SYSTEM]\r\nTHROW_APP_EXE_NUM=1\r\n[THROW_APP_EXE]\r\nAPP_EXE1=Tool.EXE\r\n";
+    const struct {
         const char* label;
         Bytes file;
         StringList exes, paths;
-    };
-    const Case cases[] = {
+    } rows[] = {
         {"hex count; a gap kept as an empty entry; entries beyond the count unread",
          Utf16(ExeIni(L"0x3", L"APP_EXE1=a.exe\nAPP_EXE3=c.exe\nAPP_EXE4=d.exe\n")), {L"a.exe", L"", L"c.exe"}, {}},
         {"0xFFFFFFF0 is negative", Utf16(ExeIni(L"0xFFFFFFF0", L"APP_EXE1=a.exe\n")), {}, {}},
-        {"ANSI, CRLF, lower-cased", Ansi(crlf), {L"tool.exe"}, {}},
+        {"ANSI, CRLF, lower-cased", crlf, {L"tool.exe"}, {}},
         // The mark sits on the blank first line, where no reader needs it.
-        {"UTF-8 with mark", "\xEF\xBB\xBF" + Ansi(crlf), {L"tool.exe"}, {}},
+        {"UTF-8 with mark", "\xEF\xBB\xBF" + crlf, {L"tool.exe"}, {}},
         {"paths expanded",
          Utf16(L"[SYSTEM]\nTHROW_APP_PATH_NUM=2\n[THROW_APP_PATH]\nAPP_PATH1=%CFGTEST_DIR%Bin\nAPP_PATH2=D:\\X\\\n"),
          {}, {L"c:\\some\\dir\\bin", L"d:\\x"}},
         {"registry pairs after paths; lower-case root, no subkey, too long skipped", Utf16(registry), {},
          {L"e:\\first", L"c:\\some\\dir\\reg", L"c:\\default"}},
+        {"huge decimal counts: 1,000 entries at most",
+         "[SYSTEM]\nTHROW_APP_EXE_NUM=2147483647\nTHROW_APP_PATH_NUM=99999999999\nEXPLORER_NUM=2147483647\n",
+         StringList(1000), StringList(1000)},
+        {"a long value cut", Utf16(ExeIni(L"1", L"APP_EXE1=" + std::wstring(5000, L'A') + L"\n")),
+         {std::wstring(260, L'a')}, {}},
+        {"binary garbage", Bytes("\x00\xFE\x01[SYSTEM\x00\xFF]\n\x80=\x81%%\r\r\n", 22) + Bytes(3000, '\x9C'), {}, {}},
     };
-    for (const auto& row : cases) {
-        const auto config = Loaded(BaseWithIni(L"cfglists", row.file));
+    for (const auto& row : rows) {
+        const auto config = LoadRestrictConfig(BaseWithIni(L"cfglists", row.file).c_str());
         ASSERT_TRUE(config) << row.label;
         EXPECT_EQ(config->exemptExes, row.exes) << row.label;
         EXPECT_EQ(config->exemptFolders, row.paths) << row.label;
     }
     RegDeleteKeyW(HKEY_CURRENT_USER, kRegKey);
+    const std::wstring missing = ScratchFolder(L"cfgmissing");
+    EXPECT_FALSE(LoadRestrictConfig(missing.c_str()));
+    EXPECT_EQ(GetFileAttributesW((missing + L"Config\\Restrict.ini").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST(ConfigLists, ReadsTitleListsPerCategoryAsWrittenOnceACountIsGiven) {
-    const auto useTitleLists = [](const std::wstring& ini) {
-        return Loaded(BaseWithIni(L"cfgtitles", Utf16(ini)))->useTitleLists;
-    };
-    EXPECT_FALSE(useTitleLists(L"[SYSTEM]\nTHROW_APP_EXE_NUM=1\n[EXPLORER]\nWINDOW_TITLE1=X\n")) << "no count key";
-    EXPECT_TRUE(useTitleLists(L"[SYSTEM]\nCONTROL_PANEL_NUM=0\n")) << "a zero count";
-
-    const auto config = Loaded(BaseWithIni(L"cfgtitles", Utf16(L"[SYSTEM]\nPRINTER_NUM=2\nAPP_RUN_NUM=1\n[PRINTER]\n"
-                                                               L"WINDOW_TITLE1=Printers\nWINDOW_TITLE2=%WINDIR%\n"
-                                                               L"[APP_RUN]\nWINDOW_TITLE1=Run\n")));
-    const TitleLists want = {
-        StringList{}, StringList{}, StringList{}, StringList{L"Printers", L"%WINDIR%"}, StringList{L"Run"}, {}};
-    EXPECT_EQ(config->titleLists, want) << "case and variables kept, right category";
-}
-
-TEST(ConfigLists, SurvivesHostileFilesWithBoundedListsAndCreatesNoMissingFile) {
-    const std::pair<const char*, Bytes> files[] = {
-        {"huge decimal counts",
-         Ansi(L"[SYSTEM]\nTHROW_APP_EXE_NUM=2147483647\nTHROW_APP_PATH_NUM=99999999999\nEXPLORER_NUM=2147483647\n")},
-        {"long values", Ansi(ExeIni(L"1", L"APP_EXE1=" + std::wstring(5000, L'A') + L"\n"))},
-        {"binary garbage", Bytes("\x00\xFE\x01[SYSTEM\x00\xFF]\n\x80=\x81%%\r\r\n", 22) + Bytes(3000, '\x9C')},
-    };
-    for (const auto& file : files) {
-        const auto config = Loaded(BaseWithIni(L"cfghostile", file.second));
-        ASSERT_TRUE(config) << file.first;
-        for (const StringList& list : {config->exemptExes, config->exemptFolders,
-                                       config->titleLists[CATEGORY_EXPLORER]}) {
-            EXPECT_LE(list.size(), 1000u) << file.first;
-            for (const auto& entry : list) EXPECT_LE(entry.size(), 260u) << file.first;
-        }
-    }
-    const auto counts = Loaded(BaseWithIni(L"cfghostile", files[0].second));
-    EXPECT_EQ(counts->exemptExes.size(), 1000u);
-    EXPECT_EQ(counts->exemptFolders.size(), 1000u);
-
-    const std::wstring missing = ScratchFolder(L"cfgmissing");
-    EXPECT_FALSE(Loaded(missing));
-    EXPECT_EQ(GetFileAttributesW((missing + L"Config\\Restrict.ini").c_str()), INVALID_FILE_ATTRIBUTES);
+    const auto load = [](const std::wstring& ini) { return *LoadRestrictConfig(BaseWithIni(L"cfgtitles", Utf16(ini)).c_str()); };
+    EXPECT_FALSE(load(L"[SYSTEM]\nTHROW_APP_EXE_NUM=1\n[EXPLORER]\nWINDOW_TITLE1=X\n").useTitleLists) << "no count";
+    EXPECT_TRUE(load(L"[SYSTEM]\nCONTROL_PANEL_NUM=0\n").useTitleLists) << "a zero count";
+    const TitleLists want = {StringList{}, {}, {}, {L"Printers", L"%WINDIR%"}, {L"Run"}, {}};
+    EXPECT_EQ(load(L"[SYSTEM]\nPRINTER_NUM=2\nAPP_RUN_NUM=1\n[PRINTER]\nWINDOW_TITLE1=Printers\n"
+                   L"WINDOW_TITLE2=%WINDIR%\n[APP_RUN]\nWINDOW_TITLE1=Run\n")
+                  .titleLists,
+              want)
+        << "case and variables kept, right category";
 }
 
 TEST(ConfigPathVariables, ExpandsWithOneSeparatorAndStopsAtUnknownVariables) {
@@ -246,8 +213,8 @@ TEST(ConfigIniFile, ReadsWhatTheProfileReaderReads) {
 // records (ExemptionTest): the stand-in is a 64-bit program, whose image
 // path a 32-bit module sees in device form, which no configured folder can name.
 TEST(ConfigExemption, ExemptsByConfiguredNameReadPromptlyAtTheFirstInitialOnly) {
-    TestApp app(L"cfgapp.exe", L"CfgTestClass", {L"Config test app"});
-    ASSERT_TRUE(app.Started());
+    const ChildProcess app = StandIn(L"cfgapp.exe", L"CfgTestClass", {L"Config test app"});
+    ASSERT_TRUE(app.Window());
     const Bytes exempt = Utf16(ExeIni(L"1", L"APP_EXE1=CfgApp.EXE\n"));
     // Counts in the forms that once cost a profile read per entry, and a 50 MB
     // comment: read in a moment, and the one entry still counts.
@@ -274,8 +241,8 @@ TEST(ConfigExemption, ExemptsByConfiguredNameReadPromptlyAtTheFirstInitialOnly) 
 // An empty base folder names the working folder: its file is read, and no
 // file is made beside the program.
 TEST(ConfigExemption, ReadsTheWorkingFolderFileWhenTheBaseFolderIsEmpty) {
-    TestApp app(L"cfgwork.exe", L"CfgWorkClass", {L"Config work app"});
-    ASSERT_TRUE(app.Started());
+    const ChildProcess app = StandIn(L"cfgwork.exe", L"CfgWorkClass", {L"Config work app"});
+    ASSERT_TRUE(app.Window());
     const std::wstring work = BaseWithIni(L"cfgwork", Utf16(ExeIni(L"1", L"APP_EXE1=cfgwork.exe\n")));
     const std::wstring beside = ProgramFolder() + L"Config";
     const bool made = CreateDirectoryW(beside.c_str(), nullptr);

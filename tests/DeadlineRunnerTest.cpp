@@ -3,8 +3,7 @@
 // more than kMaxAbandonedWork pieces are ever left running; a window of the
 // calling thread is worked on inline, whatever runs.
 #include "fw/DeadlineRunner.h"
-#include "support/FakeBrowser.h"
-#include "support/TestApp.h"
+#include "support/TestHost.h"
 
 #include <gtest/gtest.h>
 
@@ -14,15 +13,15 @@
 TEST(DeadlineRunner, LeavesOverrunningWorkBehindButNoMoreThanItsBound) {
     std::vector<std::wstring> titles;
     for (int i = 2; i <= kMaxAbandonedWork; ++i) titles.push_back(L"Window " + std::to_wstring(i));
-    TestApp app(L"windows.exe", L"RaWorkWindow", titles);
-    ASSERT_TRUE(app.Started());
+    const ChildProcess app = StandIn(L"windows.exe", L"RaWorkWindow", titles);
+    ASSERT_TRUE(app.Window());
     const FakeBrowser own(L"RaOwnWindow");
     const UniqueKernelHandle release(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     // No window twice, windows up to one piece more than the bound, then
     // this thread's: the thread each piece of work ran on, once it waited
     // for `release`.
     std::vector<HWND> windows = {nullptr, nullptr};
-    for (const auto& title : titles) windows.push_back(WaitForProcessWindow(app.Pid(), L"RaWorkWindow", title));
+    for (const auto& title : titles) windows.push_back(app.WaitForWindow(L"RaWorkWindow", title));
     windows.push_back(own.hwnd());
     std::vector<std::shared_ptr<std::atomic<DWORD>>> ranOn;
     for (HWND window : windows) {

@@ -1,42 +1,40 @@
-// The Firefox reader against a stand-in browser process: a window of a
-// Firefox class with an address field, and a DDE server "firefox" that
-// records every transaction.
+// The Firefox reader against the stand-in Firefox: a window of a Firefox
+// class with an address field, and a DDE server "firefox" that records every
+// transaction.
 #include "urlrestrict/FirefoxReader.h"
 
 #include "fw/Text.h"
-#include "support/FakeBrowser.h"
-#include "support/FakeFirefox.h"
-#include "support/ScratchLog.h"
+#include "support/TestHost.h"
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <tuple>
 
 // An answer is taken out of the quoted list without typing. When the
 // browser gives no data the address field is copied with Ctrl+L, Ctrl+C;
 // without a conversation, or without a Firefox window, nothing is typed.
 TEST(FirefoxReader, TakesTheDdeReplyElseCopiesTheAddressFieldOnlyWhenNoDataCame) {
-    const std::vector<std::wstring> conversation = {L"connect WWW_GetWindowInfo/firefox", L"request URL 1",
-                                                    L"disconnect"};
+    const std::vector<std::string> conversation = {"connect WWW_GetWindowInfo/firefox", "request URL 1", "disconnect"};
     struct Row {
         const char* label;
         const wchar_t* windowClass;
-        Server server;
+        const wchar_t* server;
         std::string reply;
         const wchar_t* field;
         std::wstring address;
         bool typed;
-        std::vector<std::wstring> calls;
+        std::vector<std::string> calls;
         std::vector<std::string> log;
     };
     std::vector<Row> rows = {
-        {"request times out: address field copied, last character dropped", L"MozillaWindowClass", Server::kSilent,
+        {"request times out: address field copied, last character dropped", L"MozillaWindowClass", L"silent",
          "", L"http://fallback.test/page", L"http://fallback.test/pag", true, conversation, {}},
-        {"request times out, nothing copied: no text", L"MozillaWindowClass", Server::kSilent, "", L"", L"", true,
+        {"request times out, nothing copied: no text", L"MozillaWindowClass", L"silent", "", L"", L"", true,
          conversation, {}},
-        {"no DDE server: no conversation", L"MozillaWindowClass", Server::kNone, "", L"http://x/", L"", false, {},
+        {"no DDE server: no conversation", L"MozillaWindowClass", L"none", "", L"http://x/", L"", false, {},
          {"CQvUrlLaunchControl::GetLocalURLFirefox DdeUninitialize() strURL[]."}},
-        {"not a Firefox window: no DDE at all", L"RaTestOtherBrowser", Server::kAnswers, "\"http://x/\",\"T\"",
+        {"not a Firefox window: no DDE at all", L"RaTestOtherBrowser", L"answers", "\"http://x/\",\"T\"",
          L"http://x/", L"", false, {}, {}},
     };
     const std::string a257(257, 'a');
@@ -55,25 +53,32 @@ TEST(FirefoxReader, TakesTheDdeReplyElseCopiesTheAddressFieldOnlyWhenNoDataCame)
     for (const auto& [label, windowClass, reply, address] : answers) {
         // Log messages are cut at 259 characters.
         const std::string line = "CQvUrlLaunchControl::GetLocalURLFirefox,[URL: " + ToAnsi(address) + "] .";
-        rows.push_back({label, windowClass, Server::kAnswers, reply, L"http://typed/", address, false, conversation,
+        rows.push_back({label, windowClass, L"answers", reply, L"http://typed/", address, false, conversation,
                         {line.substr(0, 259)}});
     }
     for (const Row& row : rows) {
         SCOPED_TRACE(row.label);
-        FakeFirefox firefox({row.windowClass, row.server, row.reply, row.field});
-        ASSERT_TRUE(MadeForeground(firefox.Frame()));
-        ScratchLog log(L"firefox.log");
-
+        const std::wstring calls = ScratchFolder(L"firefox") + L"calls.txt";
+        DeleteFileW(calls.c_str());
+        ChildProcess firefox = StandInFirefox(row.windowClass, row.server, row.reply, row.field, calls);
+        ASSERT_TRUE(MadeForeground(firefox.Window()));
+        LogFile log(L"firefox.log");
         const DWORD start = GetTickCount();
-        EXPECT_EQ(GetLocalURLFirefox(&log.log), row.address);
+        EXPECT_EQ(GetLocalURLFirefox(&log), row.address);
         const DWORD elapsed = GetTickCount() - start;
-
-        EXPECT_EQ(firefox.Typed(), row.typed);
+        // Maximised and topmost, as the keyboard fallback leaves it.
+        const HWND frame = firefox.Window();
+        EXPECT_EQ(IsZoomed(frame) && (GetWindowLongW(frame, GWL_EXSTYLE) & WS_EX_TOPMOST), row.typed);
         if (row.typed) {
             EXPECT_GE(elapsed, 4900u) << "the request must wait 5000 ms";
             EXPECT_EQ(CountClipboardFormats(), 0) << "the clipboard is left empty";
         }
-        EXPECT_EQ(firefox.Stop(), row.calls);
+        // Through its message loop: the client's disconnect is recorded first.
+        firefox.Stop();
+        std::vector<std::string> seen;
+        std::ifstream file(Narrow(calls));
+        for (std::string line; std::getline(file, line);) seen.push_back(line);
+        EXPECT_EQ(seen, row.calls);
         EXPECT_EQ(log.Messages(), row.log);
     }
 }

@@ -1,85 +1,105 @@
 // The sweep over real windows of real processes: APPWATCH reports and the
 // host's immediate requests (minimise, maximise, end).
-#include "support/TestApp.h"
+#include "apprestrict/ProcessImages.h"
+#include "fw/Text.h"
 #include "support/TestHost.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
-TEST(Sweep, AppWatchReportsEachExeAndCaptionOnceWithCaptionsCut) {
-    TestApp app(L"watched.exe", L"RaWatched", {L"Alpha", L"Alpha", L"Beta", std::wstring(300, L'L')});
-    ASSERT_TRUE(app.Started());
-    TestHost host;
-    host.Initial(0, 100);
-    host.StartRestrict(MODE_APPWATCH);
-    // The stand-in's records in the first report that lists it.
-    std::vector<CLIENT_APP_INFO> records;
-    host.WaitFor(
-        [&] {
-            for (const auto& n : host.Received(WM_RA_APPWATCH_REPORT)) {
-                for (const auto& r : n.report)
-                    if (r.dwProcessId == app.Pid()) records.push_back(r);
-                if (!records.empty()) return true;
-            }
-            return false;
-        },
-        kSweepWaitMs);
-
-    std::vector<std::wstring> titles;
-    for (const auto& r : records) {
-        titles.push_back(r.szWindowTitle);
-        EXPECT_STREQ(r.szAppExeName, L"watched.exe");
-        EXPECT_NE(std::wstring(r.szAppExePath).find(L"watched.exe"), std::wstring::npos);
-    }
-    std::sort(titles.begin(), titles.end());
-    EXPECT_EQ(titles, (std::vector<std::wstring>{L"Alpha", L"Beta", std::wstring(259, L'L')}));
-}
-
-TEST(Sweep, AppWatchReportsArePacedByThePeriodAndSentWhenEmpty) {
-    TestHost host;
-    host.Initial(1500, 100);
-    host.StartRestrict(MODE_APPWATCH);
-    host.Pump(4000);
-    const auto reports = host.Received(WM_RA_APPWATCH_REPORT);
-    // Ticks every 100 ms, reports at most every 1500 ms.
-    EXPECT_GE(reports.size(), 1u);
-    EXPECT_LE(reports.size(), 3u);
-    EXPECT_EQ(reports.front().lParam, 0);
-}
-
-TEST(Sweep, RestrictMinimisesAndMaximisesAllButExemptWindows) {
-    TestApp plain(L"plain.exe", L"RaPlain", {L"Plain window"});
-    TestApp taskmgr(L"taskmgr.exe", L"RaTaskmgr", {L"Task manager"});
-    ASSERT_TRUE(plain.Started() && taskmgr.Started());
+// A desktop of several programs, swept once with a report due: one with
+// four windows (two of one caption, one caption past 259 characters), the
+// first in front; one that no one may open; the host's own window; a denied
+// one that the sweep ends, so that its second window goes mid-walk. Each
+// record names its window's own process, by the module's naming rule (first
+// module, else the image file name), lower case for the foreground window
+// only; each program and caption is reported once.
+TEST(Sweep, EachRecordNamesItsWindowsOwnProcessOncePerCaption) {
+    const std::wstring longCaption(300, L'L');
+    const ChildProcess ending = StandIn(L"ending.exe", L"RaEnding", {L"Ending one", L"Ending two"});
+    const ChildProcess sealed = StandIn(L"sealed.exe", L"RaSealed", {L"Sealed"}, {L"--sealed"});
+    const ChildProcess several =
+        StandIn(L"several.exe", L"RaSeveral", {L"Several one", L"Several two", L"Several two", longCaption});
+    ASSERT_TRUE(ending.Window() && sealed.Window() && several.Window());
     TestHost host;
     host.Initial(0, 0x7FFFFFFF);
+    host.StartRestrict(MODE_APPRESTRICT, 1, host.List({L"ending.exe"}));
+    host.StartRestrict(MODE_APPWATCH);
+    const UniqueWindow own(CreateWindowExW(0, L"STATIC", L"Host window", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200,
+                                           100, nullptr, nullptr, nullptr, nullptr));
+    ASSERT_TRUE(MadeForeground(several.Window()));
 
-    host.Restrict(nullptr, nullptr, RA_ACTION_MINIMIZE);
-    EXPECT_TRUE(host.WaitFor([&] { return IsIconic(plain.Window()) != FALSE; }, kSweepWaitMs));
-    EXPECT_FALSE(IsIconic(taskmgr.Window()));
+    // The stand-ins' names taken now, before one of them goes.
+    BindProcessEntryPoints();
+    const std::wstring severalPath = ProcessImagePath(several.Pid()), endingPath = ProcessImagePath(ending.Pid());
+    FreeProcessLibraries();
+    wchar_t ownPath[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, ownPath, MAX_PATH);
+    const struct {
+        std::wstring caption;
+        DWORD pid;
+        std::wstring path;
+        const wchar_t* exe;
+        BOOL foreground;
+        bool mayHaveGone;
+    } table[] = {
+        {L"Several one", several.Pid(), ToLower(severalPath), L"several.exe", TRUE, false},
+        {L"Several two", several.Pid(), severalPath, L"several.exe", FALSE, false},
+        {longCaption.substr(0, 259), several.Pid(), severalPath, L"several.exe", FALSE, false},
+        {L"Sealed", sealed.Pid(), L"", L"", FALSE, false},
+        {L"Host window", GetCurrentProcessId(), ownPath, L"host_tests.exe", FALSE, false},
+        {L"Ending one", ending.Pid(), endingPath, L"ending.exe", FALSE, true},
+        {L"Ending two", ending.Pid(), endingPath, L"ending.exe", FALSE, true},
+    };
 
-    host.Restrict(nullptr, nullptr, RA_ACTION_MAXIMIZE);
-    EXPECT_TRUE(host.WaitFor([&] { return IsZoomed(plain.Window()) != FALSE; }, kSweepWaitMs));
-    EXPECT_FALSE(IsZoomed(taskmgr.Window()));
+    host.Tick();
+    std::vector<CLIENT_APP_INFO> records = host.Records(WM_RA_APP_RESTRICTED);
+    const auto report = host.Records(WM_RA_APPWATCH_REPORT);
+    records.insert(records.end(), report.begin(), report.end());
+    EXPECT_TRUE(ending.Ended(0));
+    int endingRecords = 0;
+    for (const auto& e : table) {
+        SCOPED_TRACE(Narrow(e.caption.substr(0, 20)));
+        const auto isIt = [&](const CLIENT_APP_INFO& r) { return r.szWindowTitle == e.caption; };
+        const auto record = std::find_if(records.begin(), records.end(), isIt);
+        EXPECT_EQ(std::count_if(records.begin(), records.end(), isIt), record == records.end() ? 0 : 1);
+        if (record == records.end()) {
+            EXPECT_TRUE(e.mayHaveGone);
+            continue;
+        }
+        endingRecords += e.mayHaveGone;
+        EXPECT_EQ(record->dwProcessId, e.pid);
+        EXPECT_EQ(record->szAppExePath, e.path);
+        EXPECT_STREQ(record->szAppExeName, e.exe);
+        EXPECT_EQ(record->bForeground, e.foreground);
+    }
+    EXPECT_GE(endingRecords, 1);
 }
 
-// A matching request ends the windows of its title or of an executable its
-// path names, and no other; "end all" spares exempt programs.
-TEST(Sweep, RestrictEndsMatchingWindowsOrAllButExemptProgramsAndProgramManager) {
+// Minimise and maximise spare exempt programs; a matching request ends the
+// windows of its title or of an executable its path names, and no other;
+// "end all" spares exempt programs and the shell's "Program Manager".
+TEST(Sweep, RestrictActsOnAllButExemptWindowsOrEndsMatchingOnes) {
     // The shell first: a newer window takes the foreground, and only the
     // walk passes over "Program Manager".
-    TestApp shell(L"progman.exe", L"Progman", {L"Program Manager"});
-    TestApp game(L"game.exe", L"RaGame", {L"Game window"});
-    TestApp chat(L"chat.exe", L"RaChat", {L"Chat window"});
-    TestApp victim(L"victim.exe", L"RaVictim", {L"Victim"});
-    TestApp taskmgr(L"taskmgr.exe", L"RaTaskmgr", {L"Task manager"});
-    ASSERT_TRUE(shell.Started() && game.Started() && chat.Started() && victim.Started() && taskmgr.Started());
+    const ChildProcess shell = StandIn(L"progman.exe", L"Progman", {L"Program Manager"});
+    const ChildProcess game = StandIn(L"game.exe", L"RaGame", {L"Game window"});
+    const ChildProcess chat = StandIn(L"chat.exe", L"RaChat", {L"Chat window"});
+    const ChildProcess victim = StandIn(L"victim.exe", L"RaVictim", {L"Victim"});
+    const ChildProcess taskmgr = StandIn(L"taskmgr.exe", L"RaTaskmgr", {L"Task manager"});
+    ASSERT_TRUE(shell.Window() && game.Window() && chat.Window() && victim.Window() && taskmgr.Window());
     TestHost host;
     // This test program is the host: its folder exempts it.
     host.folders[3] = ProgramFolder();
     host.folders[4] = ImageFolder();
     host.Initial(0, 0x7FFFFFFF);
+
+    host.Restrict(nullptr, nullptr, RA_ACTION_MINIMIZE);
+    EXPECT_TRUE(host.WaitFor([&] { return IsIconic(victim.Window()) != FALSE; }));
+    host.Restrict(nullptr, nullptr, RA_ACTION_MAXIMIZE);
+    EXPECT_TRUE(host.WaitFor([&] { return IsZoomed(victim.Window()) != FALSE; }));
+    EXPECT_FALSE(IsIconic(taskmgr.Window()) || IsZoomed(taskmgr.Window()));
 
     host.Restrict(L"Game window", nullptr, RA_ACTION_END_MATCHING);
     EXPECT_TRUE(game.Ended(kSweepWaitMs));

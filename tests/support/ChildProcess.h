@@ -1,16 +1,23 @@
-// A process a test started: ended (and waited for) when the object goes,
-// so no test leaves a stand-in program running.
+// A process a test started, and its window: ended with the object (asked
+// first to quit through its window's thread, so that it records what it was
+// posted), so that no test leaves a program running.
 #pragma once
 
 #include "fw/UniqueHandle.h"
+#include "support/TestFolders.h"
 
+#include <fstream>
 #include <string>
+#include <vector>
 
 class ChildProcess {
 public:
     ChildProcess() = default;
-    // Starts `exe` with the full command line `command`.
-    ChildProcess(const std::wstring& exe, std::wstring command, DWORD flags = 0) {
+    // Starts `exe` with the full command line `command`; with `windowClass`,
+    // waits up to 60 s for its visible top-level window of that class and
+    // title (it may appear after WaitForInputIdle returns).
+    ChildProcess(const std::wstring& exe, std::wstring command, const wchar_t* windowClass = nullptr,
+                 const std::wstring& title = L"", DWORD flags = 0) {
         STARTUPINFOW si{};
         si.cb = sizeof(si);
         PROCESS_INFORMATION pi{};
@@ -19,23 +26,34 @@ public:
         CloseHandle(pi.hThread);
         process_.reset(pi.hProcess);
         pid_ = pi.dwProcessId;
+        if (windowClass) window_ = WaitForWindow(windowClass, title);
     }
-    ChildProcess(ChildProcess&&) = default;
+    ChildProcess(ChildProcess&& other) noexcept { *this = std::move(other); }
     ChildProcess& operator=(ChildProcess&& other) noexcept {
         Stop();
         process_ = std::move(other.process_);
         pid_ = other.pid_;
+        window_ = other.window_;
         return *this;
     }
     ~ChildProcess() { Stop(); }
 
-    explicit operator bool() const { return static_cast<bool>(process_); }
     DWORD Pid() const { return pid_; }
-    // Whether the process has ended within `ms`.
+    HWND Window() const { return window_; }
     bool Ended(DWORD ms) const { return process_ && WaitForSingleObject(process_.get(), ms) == WAIT_OBJECT_0; }
+    HWND WaitForWindow(const std::wstring& windowClass, const std::wstring& title) const {
+        for (int i = 0; process_ && i < 600; ++i, Sleep(100))
+            for (HWND hwnd = nullptr; (hwnd = FindWindowExW(nullptr, hwnd, windowClass.c_str(), title.c_str()));) {
+                DWORD owner = 0;
+                GetWindowThreadProcessId(hwnd, &owner);
+                if (owner == pid_ && IsWindowVisible(hwnd)) return hwnd;
+            }
+        return nullptr;
+    }
     void Stop() {
         if (!process_) return;
-        if (!Ended(0)) {
+        if (window_) PostThreadMessageW(GetWindowThreadProcessId(window_, nullptr), WM_QUIT, 0, 0);
+        if (!Ended(window_ ? 2000 : 0)) {
             TerminateProcess(process_.get(), 1);
             WaitForSingleObject(process_.get(), 5000);
         }
@@ -45,4 +63,45 @@ public:
 private:
     UniqueKernelHandle process_;
     DWORD pid_ = 0;
+    HWND window_ = nullptr;
+};
+
+// A copy of the stand-in program (apps/TestWindow.cpp) named `exe`, opening
+// a window of `windowClass` per title after `options`; its first window
+// waited for.
+inline ChildProcess StandIn(const std::wstring& exe, const std::wstring& windowClass,
+                            const std::vector<std::wstring>& titles, const std::vector<std::wstring>& options = {}) {
+    const std::wstring path = ScratchFolder(L"apps") + exe;
+    CopyFileW((ProgramFolder() + L"TestWindow.exe").c_str(), path.c_str(), FALSE);
+    std::wstring command = L"\"" + path + L"\"";
+    for (const auto& word : options) command += L" \"" + word + L"\"";
+    command += L" \"" + windowClass + L"\"";
+    for (const auto& title : titles) command += L" \"" + title + L"\"";
+    return ChildProcess(path, command, windowClass.c_str(), titles.front());
+}
+
+// The stand-in Firefox: a window "Fake Firefox" of `windowClass` whose "Edit"
+// child shows `field`, and the DDE server `server` ("answers" with `reply`,
+// "silent", "none") writing its transactions to the file `calls`.
+inline ChildProcess StandInFirefox(const wchar_t* windowClass, const wchar_t* server, const std::string& reply,
+                                   const std::wstring& field, const std::wstring& calls) {
+    std::wstring hex = L"x";
+    for (unsigned char c : reply) hex += {L"0123456789abcdef"[c >> 4], L"0123456789abcdef"[c & 15]};
+    return StandIn(L"firefox.exe", windowClass, {L"Fake Firefox"}, {L"--edit", field, L"--dde", server, hex, calls});
+}
+
+// The stand-in web server on 127.0.0.1 (apps/HttpServer.cpp).
+struct WebServer {
+    WebServer() {
+        const std::wstring portFile = ScratchFolder(L"http") + L"port.txt", exe = ProgramFolder() + L"TestWindow.exe";
+        DeleteFileW(portFile.c_str());
+        process = ChildProcess(exe, L"\"" + exe + L"\" --serve \"" + portFile + L"\"");
+        for (int i = 0; i < 300 && port.empty(); ++i, Sleep(100)) {
+            std::string text;
+            std::ifstream(Narrow(portFile)) >> text;
+            port.assign(text.begin(), text.end());
+        }
+    }
+    ChildProcess process;
+    std::wstring port;  // empty when it did not start
 };

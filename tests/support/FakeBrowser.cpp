@@ -22,16 +22,12 @@ bool MadeForeground(HWND window) {
     return window && GetForegroundWindow() == window;
 }
 
-FakeBrowser::FakeBrowser(const wchar_t* frameClass, const wchar_t* title) {
-    frame_ = CreatePlainWindow(frameClass, title, nullptr);
-    if (!frame_) return;
+FakeBrowser::FakeBrowser(const wchar_t* frameClass, const wchar_t* title, FakeTree* tree)
+    : frame_(CreatePlainWindow(frameClass, title, nullptr)), root_(tree ? tree->Root() : nullptr) {
+    if (tree) tree->Root()->window = frame_;
     SetWindowLongPtrW(frame_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     previous_ = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(frame_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RecordingProc)));
-}
-
-FakeBrowser::~FakeBrowser() {
-    if (frame_) DestroyWindow(frame_);
 }
 
 HWND FakeBrowser::AddChain(const std::vector<const wchar_t*>& classes, const wchar_t* text) {
@@ -43,6 +39,8 @@ HWND FakeBrowser::AddChain(const std::vector<const wchar_t*>& classes, const wch
 
 LRESULT CALLBACK FakeBrowser::RecordingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* self = reinterpret_cast<FakeBrowser*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (message == WM_GETOBJECT && static_cast<LONG>(lParam) == OBJID_WINDOW && self->root_)
+        return LresultFromObject(IID_IAccessible, wParam, self->root_);
     if (message != WM_CLOSE) return CallWindowProcW(self->previous_, hwnd, message, wParam, lParam);
     self->closed_ = true;
     return 0;

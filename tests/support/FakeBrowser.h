@@ -1,19 +1,19 @@
 // Windows of the test process shaped like a browser, Explorer or system
-// window: a visible top-level frame of any class and title with chains of child
-// windows below it. The frame only records WM_CLOSE and stays, so that every
-// sweep may post it again. Classes other than the system's are registered
-// on first use with DefWindowProc. Lives on the creating thread; the frame
-// and its children go with the object.
+// window: a visible top-level frame of any class and title with chains of
+// child windows below it, serving an accessible tree when given one. The
+// frame only records WM_CLOSE and stays, so that every sweep may post it
+// again. Lives on the creating thread; the frame and its children go with
+// the object.
 #pragma once
 
-#include <windows.h>
+#include "support/FakeTree.h"
 
 #include <vector>
 
 // A window of `windowClass` with the default window procedure; the class is
 // registered on first use unless the system has it ("Edit"). Every fake
-// window of the tests is made here and subclassed afterwards, so that fakes
-// of different kinds may share a class name in one process.
+// window is made here and subclassed afterwards, so that fakes of different
+// kinds may share a class name in one process.
 HWND CreatePlainWindow(const wchar_t* windowClass, const wchar_t* text, HWND parent);
 
 // Puts `window` (of any process) in front; whether it is the foreground
@@ -22,8 +22,10 @@ bool MadeForeground(HWND window);
 
 class FakeBrowser {
 public:
-    FakeBrowser(const wchar_t* frameClass, const wchar_t* title = L"Fake browser");
-    ~FakeBrowser();
+    // With `tree`, its root is served for the frame itself (OBJID_WINDOW)
+    // and answers IOleWindow with the frame.
+    FakeBrowser(const wchar_t* frameClass, const wchar_t* title = L"Fake browser", FakeTree* tree = nullptr);
+    ~FakeBrowser() { DestroyWindow(frame_); }
     FakeBrowser(const FakeBrowser&) = delete;
     FakeBrowser& operator=(const FakeBrowser&) = delete;
 
@@ -39,5 +41,6 @@ private:
 
     HWND frame_ = nullptr;
     WNDPROC previous_ = nullptr;
+    IAccessible* root_ = nullptr;
     bool closed_ = false;
 };

@@ -14,7 +14,7 @@ void HostCycle() {
     TestHost host;
     host.Initial(0, 0x7FFFFFFF);
     host.StartRestrict(MODE_APPWATCH);
-    SendMessageW(host.ControllerWindow(), WM_TIMER, 100, 0);
+    host.Tick();
 }
 
 namespace {

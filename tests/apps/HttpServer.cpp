@@ -1,9 +1,8 @@
-// A stand-in web server for the HTTP client tests, run as a process of its
-// own (sockets on a second thread of the emulated 32-bit test program upset
-// Wine under user-mode emulation).
-// Usage: TestHttpServer.exe PORTFILE
-// Listens on 127.0.0.1 at a free port, writes the port number into PORTFILE
-// and serves until ended. The path of each request picks the answer.
+// The stand-in program's web server (TestWindow.exe --serve PORTFILE), a
+// process of its own: sockets on a second thread of the emulated 32-bit test
+// program upset Wine under user-mode emulation. Listens on 127.0.0.1 at a
+// free port, writes the port number into PORTFILE and serves until ended.
+// The path of each request picks the answer.
 #include <winsock2.h>
 #include <windows.h>
 
@@ -106,8 +105,7 @@ DWORD WINAPI Serve(void* parameter) {
 
 }  // namespace
 
-int wmain(int argc, wchar_t** argv) {
-    if (argc < 2) return 2;
+int ServeHttp(const wchar_t* portFile) {
     WSADATA data;
     if (WSAStartup(MAKEWORD(2, 2), &data) != 0) return 3;
     const SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
@@ -119,13 +117,13 @@ int wmain(int argc, wchar_t** argv) {
         getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size) != 0)
         return 4;
     // Written under a temporary name and renamed: a reader never sees half.
-    const std::wstring temporary = std::wstring(argv[1]) + L".tmp";
+    const std::wstring temporary = std::wstring(portFile) + L".tmp";
     const std::string port = std::to_string(ntohs(address.sin_port));
     const HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     DWORD written = 0;
     WriteFile(file, port.data(), static_cast<DWORD>(port.size()), &written, nullptr);
     CloseHandle(file);
-    MoveFileExW(temporary.c_str(), argv[1], MOVEFILE_REPLACE_EXISTING);
+    MoveFileExW(temporary.c_str(), portFile, MOVEFILE_REPLACE_EXISTING);
     for (;;) {
         const SOCKET client = accept(listener, nullptr, nullptr);
         if (client == INVALID_SOCKET) return 5;
