@@ -55,8 +55,6 @@ TEST(BrowserReader, ChromeEachVersionReadsItsWay) {
          L"editable text", L"http://example.org/", true, L"http://example.org/"},
         {"Chrome 30 frame without its child widget", L"", L"30.0.1599.101", nullptr, kBar, L"editable text",
          L"http://example.org/", true, L""},
-        {"bar without a value", L"1.0.0", L"", nullptr, kBar, L"editable text", L"", true, L""},
-        {"role compared exactly", L"1.0.0", L"", nullptr, kBar, L"Editable text", L"https://example.com/", true, L""},
         {"300 characters come back as 260", L"1.0.0", L"", nullptr, kBar, L"editable text", longUrl, true,
          longUrl.substr(0, 260)},
         {"outside the ANSI code page: '?'", L"1.0.0", L"", nullptr, kBar, L"editable text", L"https://例え.jp/", true,

@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <fstream>
 
 namespace {
@@ -63,8 +62,13 @@ void SetRegistryText(const wchar_t* name, const std::wstring& text) {
 
 }  // namespace
 
+// Counts in decimal (clamped), hexadecimal (the last eight digits) or
+// neither, at most 1,000 entries each; registry values; folder variables
+// joined by one separator, an unknown one left in place.
 TEST(ConfigLists, FillsBoundedExemptListsFromCountsAndNumberedKeysInEveryEncoding) {
     SetEnvironmentVariableW(L"CFGTEST_DIR", L"C:\\Some\\Dir");
+    SetEnvironmentVariableW(L"CFGTEST_SUB", L"Sub");
+    SetEnvironmentVariableW(L"CFGTEST_LONG", std::wstring(300, L'L').c_str());
     SetRegistryText(L"Folder", L"%CFGTEST_DIR%\\Reg\\");
     SetRegistryText(nullptr, L"C:\\Default");
     SetRegistryText(L"TooLong", std::wstring(140, L'x'));
@@ -78,6 +82,9 @@ TEST(ConfigLists, FillsBoundedExemptListsFromCountsAndNumberedKeysInEveryEncodin
                                   L"APP_REG_KEY4=" + key + L"\nAPP_REG_NAME4=TooLong\n"
                                   L"APP_REG_KEY5=" + key + L"\n";
     const Bytes crlf = "\r\n[SYSTEM]\r\nTHROW_APP_EXE_NUM=1\r\n[THROW_APP_EXE]\r\nAPP_EXE1=Tool.EXE\r\n";
+    // APP_EXE2's line straddles the end of what is read.
+    const Bytes head = "[SYSTEM]\r\nTHROW_APP_EXE_NUM=2\r\n[THROW_APP_EXE]\r\nAPP_EXE1=first\r\n";
+    const Bytes cut = head + ";" + Bytes(kMaxIniBytes - head.size() - 11, 'x') + "\r\nAPP_EXE2=second\r\n";
     const struct {
         const char* label;
         Bytes file;
@@ -86,19 +93,24 @@ TEST(ConfigLists, FillsBoundedExemptListsFromCountsAndNumberedKeysInEveryEncodin
         {"hex count; a gap kept as an empty entry; entries beyond the count unread",
          Utf16(ExeIni(L"0x3", L"APP_EXE1=a.exe\nAPP_EXE3=c.exe\nAPP_EXE4=d.exe\n")), {L"a.exe", L"", L"c.exe"}, {}},
         {"0xFFFFFFF0 is negative", Utf16(ExeIni(L"0xFFFFFFF0", L"APP_EXE1=a.exe\n")), {}, {}},
+        {"hex from its last eight digits", Utf16(ExeIni(L"0x100000001", L"APP_EXE1=a.exe\n")), {L"a.exe"}, {}},
+        {"0X is no hex mark", Utf16(ExeIni(L"0X1", L"APP_EXE1=a.exe\n")), {}, {}},
         {"ANSI, CRLF, lower-cased", crlf, {L"tool.exe"}, {}},
         // The mark sits on the blank first line, where no reader needs it.
         {"UTF-8 with mark", "\xEF\xBB\xBF" + crlf, {L"tool.exe"}, {}},
         {"paths expanded",
-         Utf16(L"[SYSTEM]\nTHROW_APP_PATH_NUM=2\n[THROW_APP_PATH]\nAPP_PATH1=%CFGTEST_DIR%Bin\nAPP_PATH2=D:\\X\\\n"),
-         {}, {L"c:\\some\\dir\\bin", L"d:\\x"}},
+         Utf16(L"[SYSTEM]\nTHROW_APP_PATH_NUM=5\n[THROW_APP_PATH]\nAPP_PATH1=%CFGTEST_DIR%Bin\nAPP_PATH2=D:\\X\\\n"
+               L"APP_PATH3=%CFGTEST_DIR%%CFGTEST_SUB%X\nAPP_PATH4=%CFGTEST_DIR%\\%NOT_DEFINED_CFGTEST%\\X\\\n"
+               L"APP_PATH5=C:\\100%\\A\\\n"),
+         {}, {L"c:\\some\\dir\\bin", L"d:\\x", L"c:\\some\\dir\\sub\\x", L"c:\\some\\dir\\%not_defined_cfgtest%\\x", L"c:\\100%\\a"}},
         {"registry pairs after paths; lower-case root, no subkey, too long skipped", Utf16(registry), {},
          {L"e:\\first", L"c:\\some\\dir\\reg", L"c:\\default"}},
-        {"huge decimal counts: 1,000 entries at most",
-         "[SYSTEM]\nTHROW_APP_EXE_NUM=2147483647\nTHROW_APP_PATH_NUM=99999999999\nEXPLORER_NUM=2147483647\n",
+        {"huge counts: clamped, then 1,000 entries at most",
+         "[SYSTEM]\nTHROW_APP_EXE_NUM=2147483647\nTHROW_APP_PATH_NUM=4294967298\nEXPLORER_NUM=2147483647\n",
          StringList(1000), StringList(1000)},
         {"a long value cut", Utf16(ExeIni(L"1", L"APP_EXE1=" + std::wstring(5000, L'A') + L"\n")),
          {std::wstring(260, L'a')}, {}},
+        {"a file cut after 256 KiB", cut, {L"first", L""}, {}},
         {"binary garbage", Bytes("\x00\xFE\x01[SYSTEM\x00\xFF]\n\x80=\x81%%\r\r\n", 22) + Bytes(3000, '\x9C'), {}, {}},
     };
     for (const auto& row : rows) {
@@ -108,6 +120,8 @@ TEST(ConfigLists, FillsBoundedExemptListsFromCountsAndNumberedKeysInEveryEncodin
         EXPECT_EQ(config->exemptFolders, row.paths) << row.label;
     }
     RegDeleteKeyW(HKEY_CURRENT_USER, kRegKey);
+    // Past 259 characters the platform's cut is taken as is; only the bound matters.
+    EXPECT_LE(ExpandPathVariables(L"%CFGTEST_LONG%\\A").size(), 262u);
     const std::wstring missing = ScratchFolder(L"cfgmissing");
     EXPECT_FALSE(LoadRestrictConfig(missing.c_str()));
     EXPECT_EQ(GetFileAttributesW((missing + L"Config\\Restrict.ini").c_str()), INVALID_FILE_ATTRIBUTES);
@@ -123,40 +137,6 @@ TEST(ConfigLists, ReadsTitleListsPerCategoryAsWrittenOnceACountIsGiven) {
                   .titleLists,
               want)
         << "case and variables kept, right category";
-}
-
-TEST(ConfigPathVariables, ExpandsWithOneSeparatorAndStopsAtUnknownVariables) {
-    SetEnvironmentVariableW(L"CFGTEST_DIR", L"C:\\Some\\Dir");
-    SetEnvironmentVariableW(L"CFGTEST_SUB", L"Sub");
-    SetEnvironmentVariableW(L"CFGTEST_LONG", std::wstring(300, L'L').c_str());
-    const std::pair<std::wstring, std::wstring> cases[] = {
-        {L"%CFGTEST_DIR%\\Temp\\", L"c:\\some\\dir\\temp"},
-        {L"%CFGTEST_DIR%%CFGTEST_SUB%X", L"c:\\some\\dir\\sub\\x"},
-        {L"%CFGTEST_DIR%\\%NOT_DEFINED_CFGTEST%\\X\\", L"c:\\some\\dir\\%not_defined_cfgtest%\\x"},
-        {L"C:\\100%\\A\\", L"c:\\100%\\a"},
-        {L"\\\\", L"\\"},
-    };
-    for (const auto& row : cases) EXPECT_EQ(ExpandPathVariables(row.first), row.second) << Narrow(row.first);
-    // Past 259 characters the platform's cut is taken as is; only the bound matters.
-    EXPECT_LE(ExpandPathVariables(L"%CFGTEST_LONG%\\A").size(), 262u);
-}
-
-// Counts in other forms are read through the lists' tests.
-TEST(ConfigIniFile, ReadsHexFromLowerCaseMarkAndLastEightDigitsClampsDecimalAndCutsValuesAndFiles) {
-    const std::wstring path = ScratchFolder(L"cfgini") + L"values.ini";
-    WriteBytes(path, Utf16(L"[S]\nCapital=0X10\nNine=0x123456789\nHuge=99999999999\nLong=" + std::wstring(300, L'v') +
-                           L"\n"));
-    const CIniFile ini(path.c_str(), {L"S"});
-    const std::pair<const wchar_t*, int> cases[] = {{L"Capital", 0}, {L"Nine", 0x23456789}, {L"Huge", INT_MAX}};
-    for (const auto& row : cases) EXPECT_EQ(ini.ReadInt(L"S", row.first), row.second) << Narrow(row.first);
-    EXPECT_EQ(ini.ReadString(L"S", L"Long"), std::wstring(260, L'v'));
-
-    // A2's line straddles the end of what is read.
-    const Bytes head = "[S]\r\nA1=first\r\n";
-    const Bytes filler = ";" + Bytes(kMaxIniBytes - 5 - head.size() - 3, 'x') + "\r\n";
-    WriteBytes(path, head + filler + "A2=second\r\nA3=third\r\n");
-    const CIniFile big(path.c_str(), {L"S"});
-    EXPECT_EQ(big.ReadNumbered(L"S", L"A", 3), (StringList{L"first", L"", L""}));
 }
 
 // Whatever the platform's profile reader makes of a file, the in-memory
@@ -211,53 +191,43 @@ TEST(ConfigIniFile, ReadsWhatTheProfileReaderReads) {
 // Through the loaded DLL: an exempt application is missing from the
 // MODE_APPWATCH report. Folder exemptions are checked on the lists and on
 // records (ExemptionTest): the stand-in is a 64-bit program, whose image
-// path a 32-bit module sees in device form, which no configured folder can name.
+// path a 32-bit module sees in device form, which no configured folder can
+// name. The file is read in a moment however hostile, at the first Initial
+// only; an empty base folder names the working folder, and no file is made
+// beside the program.
 TEST(ConfigExemption, ExemptsByConfiguredNameReadPromptlyAtTheFirstInitialOnly) {
     const ChildProcess app = StandIn(L"cfgapp.exe", L"CfgTestClass", {L"Config test app"});
     ASSERT_TRUE(app.Window());
     const Bytes exempt = Utf16(ExeIni(L"1", L"APP_EXE1=CfgApp.EXE\n"));
     // Counts in the forms that once cost a profile read per entry, and a 50 MB
-    // comment: read in a moment, and the one entry still counts.
+    // comment: the one entry still counts.
     const Bytes hostile = "\xEF\xBB\xBF[SYSTEM]\r\nTHROW_APP_EXE_NUM=2147483647\r\nTHROW_APP_PATH_NUM=1000000\r\n"
                           "THROW_APP_REG_NUM=0x7FFFFFFF\r\nEXPLORER_NUM=\xD9\xA9\xD9\xA9\xD9\xA9\xD9\xA9\xD9\xA9\r\n"
                           "[THROW_APP_EXE]\r\nAPP_EXE1=CfgApp.EXE\r\n" +
                           Bytes(50 << 20, ';');
-    for (const auto& [label, file] : {std::pair<const char*, Bytes>{"plain", exempt}, {"hostile", hostile}}) {
+    const std::wstring beside = ProgramFolder() + L"Config";
+    const bool made = CreateDirectoryW(beside.c_str(), nullptr);
+    wchar_t previous[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, previous);
+    SetCurrentDirectoryW(BaseWithIni(L"cfgwork", exempt).c_str());
+    for (const auto& [label, base] : {std::pair{"plain", BaseWithIni(L"cfghost", exempt)},
+                                      {"hostile", BaseWithIni(L"cfghostile", hostile)}, {"empty", std::wstring()}}) {
         TestHost host;
-        host.baseFolder = BaseWithIni(L"cfghost", file);
+        host.baseFolder = base;
         const DWORD start = GetTickCount();
         host.Initial();
         EXPECT_LT(GetTickCount() - start, 1000u) << label;
         EXPECT_FALSE(Reported(host, app.Pid())) << label;
     }
+    SetCurrentDirectoryW(previous);
+    EXPECT_EQ(GetFileAttributesW((beside + L"\\Restrict.ini").c_str()), INVALID_FILE_ATTRIBUTES) << "made beside";
+    DeleteFileW((beside + L"\\Restrict.ini").c_str());
+    if (made) RemoveDirectoryW(beside.c_str());
+
     TestHost host;
     host.baseFolder = BaseWithIni(L"cfgreread", "");
     host.Initial();
     WriteBytes(host.baseFolder + L"Config\\Restrict.ini", exempt);
     host.Initial();
     EXPECT_TRUE(Reported(host, app.Pid())) << "named only after the first Initial";
-}
-
-// An empty base folder names the working folder: its file is read, and no
-// file is made beside the program.
-TEST(ConfigExemption, ReadsTheWorkingFolderFileWhenTheBaseFolderIsEmpty) {
-    const ChildProcess app = StandIn(L"cfgwork.exe", L"CfgWorkClass", {L"Config work app"});
-    ASSERT_TRUE(app.Window());
-    const std::wstring work = BaseWithIni(L"cfgwork", Utf16(ExeIni(L"1", L"APP_EXE1=cfgwork.exe\n")));
-    const std::wstring beside = ProgramFolder() + L"Config";
-    const bool made = CreateDirectoryW(beside.c_str(), nullptr);
-    wchar_t previous[MAX_PATH] = {};
-    GetCurrentDirectoryW(MAX_PATH, previous);
-    SetCurrentDirectoryW(work.c_str());
-    {
-        TestHost host;
-        host.baseFolder.clear();
-        host.Initial();
-        EXPECT_FALSE(Reported(host, app.Pid())) << "the working folder's file is read";
-    }
-    SetCurrentDirectoryW(previous);
-    const std::wstring created = beside + L"\\Restrict.ini";
-    EXPECT_EQ(GetFileAttributesW(created.c_str()), INVALID_FILE_ATTRIBUTES) << "a file made beside the program";
-    DeleteFileW(created.c_str());
-    if (made) RemoveDirectoryW(beside.c_str());
 }

@@ -12,7 +12,8 @@
 TEST(ControlWatch, ClosesSystemWindowsByCategoryClassAndExactTitle) {
     TestHost host;
     host.Initial(0, 100);
-    host.StartRestrict(MODE_CONTROLWATCH, RA_CONTROL_APP_RUN | RA_CONTROL_CONTROL_PANEL | RA_CONTROL_SYSTEM_PROPERTIES | 0x40);
+    host.StartRestrict(MODE_CONTROLWATCH, RA_CONTROL_APP_RUN | RA_CONTROL_CONTROL_PANEL | RA_CONTROL_SYSTEM_PROPERTIES |
+                                              RA_CONTROL_NETWORK_PROPERTIES | RA_CONTROL_PRINTER | 0x40);
     ExpectFates(host, {
         {"Run dialog", nullptr, L"#32770", L"", Fate::kActed, {}, L"Run"},
         {"Run in lower case: titles keep case", nullptr, L"#32770", L"", Fate::kLeft, {}, L"run"},
@@ -20,6 +21,9 @@ TEST(ControlWatch, ClosesSystemWindowsByCategoryClassAndExactTitle) {
         {"Control Panel folder", nullptr, L"CabinetWClass", L"", Fate::kActed, {}, L"Control Panel"},
         {"System on WorkerW", nullptr, L"WorkerW", L"", Fate::kActed, {}, L"System"},
         {"System in ExploreWClass", nullptr, L"ExploreWClass", L"", Fate::kLeft, {}, L"System"},
+        {"Connect to a network", nullptr, L"NativeHWNDHost", L"", Fate::kActed, {}, L"ネットワークに接続"},
+        {"Printers folder", nullptr, L"CabinetWClass", L"", Fate::kActed, {}, L"Printers"},
+        {"an ordinary folder: no Explorer bit", nullptr, L"CabinetWClass", L"", Fate::kLeft, {}, L"Documents"},
     });
     host.StartRestrict(MODE_CONTROLWATCH, RA_CONTROL_EXPLORER);
     ExpectFates(host, {

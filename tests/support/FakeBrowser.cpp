@@ -24,7 +24,6 @@ bool MadeForeground(HWND window) {
 
 FakeBrowser::FakeBrowser(const wchar_t* frameClass, const wchar_t* title, FakeTree* tree)
     : frame_(CreatePlainWindow(frameClass, title, nullptr)), root_(tree ? tree->Root() : nullptr) {
-    if (tree) tree->Root()->window = frame_;
     SetWindowLongPtrW(frame_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     previous_ = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(frame_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RecordingProc)));

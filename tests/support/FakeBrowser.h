@@ -22,8 +22,7 @@ bool MadeForeground(HWND window);
 
 class FakeBrowser {
 public:
-    // With `tree`, its root is served for the frame itself (OBJID_WINDOW)
-    // and answers IOleWindow with the frame.
+    // With `tree`, its root is served for the frame itself (OBJID_WINDOW).
     FakeBrowser(const wchar_t* frameClass, const wchar_t* title = L"Fake browser", FakeTree* tree = nullptr);
     ~FakeBrowser() { DestroyWindow(frame_); }
     FakeBrowser(const FakeBrowser&) = delete;

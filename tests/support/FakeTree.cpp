@@ -52,8 +52,6 @@ STDMETHODIMP FakeNode::QueryInterface(REFIID iid, void** out) {
         *out = static_cast<IAccessible*>(this);
     else if (iid == __uuidof(IEnumVARIANT) && hasEnumerator)
         *out = static_cast<IEnumVARIANT*>(this);
-    else if (iid == __uuidof(IOleWindow) && window)
-        *out = static_cast<IOleWindow*>(this);
     else
         return E_NOINTERFACE;
     AddRef();

@@ -29,7 +29,7 @@ struct Role {
     STDMETHODIMP method(__VA_ARGS__) override { return Unexpected(#method); }
 
 // One accessible object. Its simple elements are the child identifiers 1..n.
-class FakeNode : public IAccessible, public IEnumVARIANT, public IOleWindow {
+class FakeNode : public IAccessible, public IEnumVARIANT {
 public:
     FakeNode(FakeTree& tree, std::wstring name, Role role, LONG state, std::wstring value);
 
@@ -52,7 +52,6 @@ public:
     // Until this event is set the element has focus and shows a
     // suggestion's label after its value, as a field being typed in.
     HANDLE focusUntil = nullptr;
-    HWND window = nullptr;  // IOleWindow when set
 
     STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
     STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++references_); }
@@ -64,14 +63,8 @@ public:
     STDMETHODIMP get_accValue(VARIANT child, BSTR* value) override;
     STDMETHODIMP get_accRole(VARIANT child, VARIANT* role) override;
     STDMETHODIMP get_accState(VARIANT child, VARIANT* state) override;
-    // WindowFromAccessibleObject first asks this way (an internal
-    // direction, 10), then climbs the parents.
-    STDMETHODIMP accNavigate(long direction, VARIANT, VARIANT*) override {
-        return direction == 10 ? E_NOTIMPL : Unexpected("accNavigate");
-    }
     STDMETHODIMP Next(ULONG count, VARIANT* items, ULONG* fetched) override;
     STDMETHODIMP Reset() override { position_ = 0; return S_OK; }
-    STDMETHODIMP GetWindow(HWND* hwnd) override { *hwnd = window; return S_OK; }
 
     FAKE_UNEXPECTED(GetTypeInfoCount, UINT*)
     FAKE_UNEXPECTED(GetTypeInfo, UINT, LCID, ITypeInfo**)
@@ -86,13 +79,13 @@ public:
     FAKE_UNEXPECTED(get_accDefaultAction, VARIANT, BSTR*)
     FAKE_UNEXPECTED(accSelect, long, VARIANT)
     FAKE_UNEXPECTED(accLocation, long*, long*, long*, long*, VARIANT)
+    FAKE_UNEXPECTED(accNavigate, long, VARIANT, VARIANT*)
     FAKE_UNEXPECTED(accHitTest, long, long, VARIANT*)
     FAKE_UNEXPECTED(accDoDefaultAction, VARIANT)
     FAKE_UNEXPECTED(put_accName, VARIANT, BSTR)
     FAKE_UNEXPECTED(put_accValue, VARIANT, BSTR)
     FAKE_UNEXPECTED(Skip, ULONG)
     FAKE_UNEXPECTED(Clone, IEnumVARIANT**)
-    FAKE_UNEXPECTED(ContextSensitiveHelp, BOOL)
 
 private:
     friend class FakeTree;

@@ -1,6 +1,7 @@
 // Load and unload cycles of the module through the host path, and what they
 // may leave behind in this process, counted from the outside: free TLS
-// indexes, kernel handles and busy heap bytes.
+// indexes, kernel handles (from the system's handle list: Wine's
+// GetProcessHandleCount gives 0) and busy heap bytes.
 #pragma once
 
 #include <windows.h>
@@ -12,21 +13,13 @@ void BareCycle();
 // A host's lesson: load, Initial, a mode started, one tick, unload.
 void HostCycle();
 
-struct ProcessCounters {
-    long freeTlsIndexes;
-    long handles;  // from the system's handle list: Wine's GetProcessHandleCount gives 0
-    long long heapBytes;
-};
-
-ProcessCounters CountProcessResources();
-
 struct CycleRun {
-    ProcessCounters before, after;
+    long long before[3], after[3];  // TLS indexes in use, handles, heap bytes
     double msPerCycle;
-    // No TLS index or handle more in use, and no heap growth beyond what the
-    // system's own blocks may add between two counts.
-    bool Flat() const;
-    // "TLS free B -> A, handles B -> A, heap bytes B -> A"
+    // Nothing more in use, and no heap growth beyond what the system's own
+    // blocks may add between two counts.
+    bool Flat() const { return after[0] <= before[0] && after[1] <= before[1] && after[2] - before[2] <= 4096; }
+    // "TLS indexes B -> A, handles B -> A, heap bytes B -> A"
     std::wstring Change() const;
 };
 
