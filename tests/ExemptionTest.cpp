@@ -33,17 +33,14 @@ TEST(Exemption, SystemProgramsHostFoldersAndConfiguredLists) {
     const Exemptions exemptions{HostContext(context), {L"allowed.exe"},
                                 {ToLower(folder), ToLower(missing), std::wstring()}};
 
-    struct Case {
+    // Task manager's exemption: AppRestrictTest, SweepTest.
+    const struct {
         const char* label;
         CLIENT_APP_INFO record;
         BOOL explorerExempt, exempt;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"plain", Record(L"game.exe", L"C:\\Games\\game.exe"), TRUE, FALSE},
         {"host folder, any case", Record(L"agent.exe", L"c:\\HOST\\bin\\agent.exe"), FALSE, TRUE},
-        {"task manager", Record(L"taskmgr.exe", L"C:\\Windows\\taskmgr.exe"), FALSE, TRUE},
-        {"task manager with capitals", Record(L"TaskMgr.exe", L"C:\\Windows\\TaskMgr.exe"), FALSE, FALSE},
-        {"winlogon", Record(L"winlogon.exe", L""), FALSE, TRUE},
         {"explorer when asked", Record(L"explorer.exe", L"C:\\Windows\\explorer.exe"), TRUE, TRUE},
         {"explorer otherwise", Record(L"explorer.exe", L"C:\\Windows\\explorer.exe"), FALSE, FALSE},
         {"configured name", Record(L"Allowed.EXE", L"C:\\X\\Allowed.EXE"), FALSE, TRUE},
