@@ -1,11 +1,14 @@
 // A stand-in application for the tests. Copies of it are started under the
 // names a test needs (game.exe, notepad.exe...).
-// Usage: TestWindow.exe [--edit TEXT] [--sealed] [--flicker] [--stall-tree EVENT] CLASS TITLE [TITLE...]
+// Usage: TestWindow.exe [--edit TEXT] [--sealed] [--flicker] [--stall-tree EVENT] [--notify-foreground]
+//                       CLASS TITLE [TITLE...]
 // Opens one visible top-level window of class CLASS per TITLE and runs until
 // every window is closed (or the process is ended). With --edit, each window
 // gets an "Edit" child holding TEXT, as a browser's address field.
 // --sealed, --flicker and --stall-tree: see Seal, Flicker and
-// StallAfterAnswering below.
+// StallAfterAnswering below; --notify-foreground: see ForegroundNotice.h.
+#include "ForegroundNotice.h"
+
 #include <windows.h>
 #include <aclapi.h>
 #include <oleacc.h>
@@ -64,6 +67,7 @@ static DWORD WINAPI Flicker(LPVOID) {
 }
 
 static LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    NoticeForeground(hwnd, message, wParam);
     if (g_stallEvent && (message == kStallMessage ||
                          (message == WM_GETOBJECT && static_cast<LONG>(lParam) == static_cast<LONG>(OBJID_WINDOW))))
         return StallAfterAnswering(hwnd, message, wParam, lParam);
@@ -89,6 +93,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
             Seal();
         } else if (lstrcmpW(argv[1], L"--flicker") == 0) {
             flicker = true;
+        } else if (lstrcmpW(argv[1], L"--notify-foreground") == 0) {
+            g_notifyForeground = true;
         } else {
             return 2;
         }
