@@ -1,15 +1,16 @@
 // A stand-in application for the tests. Copies of it are started under the
 // names a test needs (game.exe, notepad.exe...).
-// Usage: TestWindow.exe [--edit TEXT] [--sealed] [--flicker] [--stall-tree EVENT]
+// Usage: TestWindow.exe [--edit TEXT] [--sealed] [--flicker] [--stall-tree EVENT] [--notify-foreground]
 //                       [--tree SHAPE ADDRESS] [--focus-until EVENT] [--keys EVENT] CLASS TITLE [TITLE...]
 // Opens one visible top-level window of class CLASS per TITLE and runs until
 // every window is closed (or the process is ended). With --edit, each window
 // gets an "Edit" child holding TEXT, as a browser's address field.
 // --sealed, --flicker and --stall-tree: see Seal, Flicker and
-// StallAfterAnswering below.
+// StallAfterAnswering below; --notify-foreground: see ForegroundNotice.h.
 // --tree: each window serves the accessible tree SHAPE of StandInTree.h,
 // showing ADDRESS, whose field has focus until EVENT with --focus-until.
 // --keys: EVENT is set when any keyboard input reaches the process.
+#include "ForegroundNotice.h"
 #include "StandInTree.h"
 
 #include <windows.h>
@@ -71,6 +72,7 @@ static DWORD WINAPI Flicker(LPVOID) {
 }
 
 static LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    NoticeForeground(hwnd, message, wParam);
     if (g_tree && message == WM_GETOBJECT && static_cast<LONG>(lParam) == static_cast<LONG>(OBJID_WINDOW))
         return LresultFromObject(__uuidof(IAccessible), wParam, g_tree);
     if (g_stallEvent && (message == kStallMessage ||
@@ -109,6 +111,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
             Seal();
         } else if (lstrcmpW(argv[1], L"--flicker") == 0) {
             flicker = true;
+        } else if (lstrcmpW(argv[1], L"--notify-foreground") == 0) {
+            g_notifyForeground = true;
         } else {
             return 2;
         }

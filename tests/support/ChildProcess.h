@@ -31,6 +31,7 @@ public:
 
     explicit operator bool() const { return static_cast<bool>(process_); }
     DWORD Pid() const { return pid_; }
+    HANDLE Handle() const { return process_.get(); }
     // Whether the process has ended within `ms`.
     bool Ended(DWORD ms) const { return process_ && WaitForSingleObject(process_.get(), ms) == WAIT_OBJECT_0; }
     void Stop() {

@@ -33,6 +33,7 @@ public:
     bool Started() const { return window_ != nullptr; }
     HWND Window() const { return window_; }
     DWORD Pid() const { return process_.Pid(); }
+    HANDLE Process() const { return process_.Handle(); }
     const std::wstring& Path() const { return path_; }
     // Whether the process has ended within `ms`.
     bool Ended(DWORD ms) const { return process_.Ended(ms); }

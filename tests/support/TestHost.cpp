@@ -75,6 +75,10 @@ void TestHost::Pump(DWORD ms) {
 }
 
 bool TestHost::WaitFor(const std::function<bool()>& done, DWORD ms) {
+    return PumpUntil(done, ms);
+}
+
+bool PumpUntil(const std::function<bool()>& done, DWORD ms) {
     const DWORD start = GetTickCount();
     for (;;) {
         MSG msg;
