@@ -91,6 +91,14 @@ struct HookTraits {
     static void Close(Type h) noexcept { UnhookWindowsHookEx(h); }
 };
 
+// An out-of-context event hook. Windows removes one only on the thread that
+// installed it; Wine from any thread.
+struct WinEventHookTraits {
+    using Type = HWINEVENTHOOK;
+    static Type Invalid() noexcept { return nullptr; }
+    static void Close(Type h) noexcept { UnhookWinEvent(h); }
+};
+
 struct InternetTraits {
     using Type = HINTERNET;
     static Type Invalid() noexcept { return nullptr; }
@@ -130,6 +138,7 @@ using UniqueLibrary = UniqueHandle<LibraryTraits>;
 using UniqueWindow = UniqueHandle<WindowTraits>;
 using UniqueLocalMemory = UniqueHandle<LocalMemoryTraits>;  // ACLs, security descriptors
 using UniqueHook = UniqueHandle<HookTraits>;
+using UniqueWinEventHook = UniqueHandle<WinEventHookTraits>;
 using UniqueInternet = UniqueHandle<InternetTraits>;
 using UniqueDdeInstance = UniqueHandle<DdeInstanceTraits>;
 using UniqueDdeConversation = UniqueHandle<DdeConversationTraits>;

@@ -14,7 +14,7 @@ Window::~Window() {
     if (className_) UnregisterClassW(className_, ThisModule());
 }
 
-bool Window::Create(const wchar_t* className, const wchar_t* title, DWORD style) {
+bool Window::Create(const wchar_t* className, const wchar_t* title, DWORD style, HWND parent) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = DefWindowProcW;  // user32's, through the import table
@@ -22,7 +22,7 @@ bool Window::Create(const wchar_t* className, const wchar_t* title, DWORD style)
     wc.lpszClassName = className;
     if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
     className_ = className;
-    const HWND hwnd = CreateWindowExW(0, className, title, style, 0, 0, 0, 0, nullptr, nullptr, wc.hInstance, nullptr);
+    const HWND hwnd = CreateWindowExW(0, className, title, style, 0, 0, 0, 0, parent, nullptr, wc.hInstance, nullptr);
     if (!hwnd) return false;
     hwnd_ = hwnd;
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));

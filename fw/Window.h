@@ -19,8 +19,9 @@ public:
 
     HWND hwnd() const noexcept { return hwnd_; }
 
-    // Registers the class on first use (per module) and creates the window.
-    bool Create(const wchar_t* className, const wchar_t* title, DWORD style);
+    // Registers the class on first use (per module) and creates the window;
+    // a message-only one when `parent` is HWND_MESSAGE.
+    bool Create(const wchar_t* className, const wchar_t* title, DWORD style, HWND parent = nullptr);
     // Destroys the window on its own thread. From another thread, which may
     // not destroy it and must not wait for its owner (a library unloading
     // there holds the loader lock), the window is handed back to the

@@ -17,12 +17,14 @@
 //                          EVENT is set (a minute at most): a browser that
 //                          stops answering
 //   --keys EVENT           EVENT is set when keyboard input reaches the process
+//   --notify-foreground    see ForegroundNotice.h
 //   --dde SERVER HEX FILE  Firefox's DDE server "firefox": SERVER "answers" a
 //                          request with the bytes HEX ("x", hexadecimal digits),
 //                          "silent" blocks every request, "none" serves
 //                          nothing; each transaction is a line of FILE. Ctrl+L
 //                          moves the focus to the "Edit" child and selects it,
 //                          so that Ctrl+C copies only after Ctrl+L.
+#include "ForegroundNotice.h"
 #include "support/FakeTree.h"
 
 #include <windows.h>
@@ -100,6 +102,7 @@ void ServeDde(const wchar_t* hex) {
 }
 
 LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    NoticeForeground(hwnd, message, wParam);
     if (g_serveTree && message == WM_GETOBJECT && static_cast<LONG>(lParam) == static_cast<LONG>(OBJID_WINDOW))
         return LresultFromObject(__uuidof(IAccessible), wParam, static_cast<IAccessible*>(g_tree.Root()));
     if (message == WM_DESTROY && --g_open == 0) PostQuitMessage(0);
@@ -128,6 +131,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
             Seal();
         } else if (option(L"--flicker", 0)) {
             flicker = true;
+        } else if (option(L"--notify-foreground", 0)) {
+            g_notifyForeground = true;
         } else if (option(L"--tree", 2)) {
             shape = argv[i - 2];
             address = argv[i - 1];

@@ -39,6 +39,7 @@ public:
     ~ChildProcess() { Stop(); }
 
     DWORD Pid() const { return pid_; }
+    HANDLE Handle() const { return process_.get(); }
     HWND Window() const { return window_; }
     bool Ended(DWORD ms) const { return process_ && WaitForSingleObject(process_.get(), ms) == WAIT_OBJECT_0; }
     HWND WaitForWindow(const std::wstring& windowClass, const std::wstring& title) const {

@@ -52,6 +52,10 @@ struct Notification {
     HWND window;                           // 0x594
 };
 
+// Pumps this thread's messages until `done` holds (true) or `ms` have
+// passed (false).
+bool PumpUntil(const std::function<bool()>& done, DWORD ms);
+
 class TestHost {
 public:
     TestHost();
