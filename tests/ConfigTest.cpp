@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 
 namespace {
 
@@ -25,10 +24,6 @@ Bytes Utf16BigEndian(const std::wstring& text) {
     Bytes bytes = "\xFE\xFF";
     for (wchar_t c : text) bytes += {static_cast<char>(c >> 8), static_cast<char>(c)};
     return bytes;
-}
-
-void WriteBytes(const std::wstring& path, const Bytes& bytes) {
-    std::ofstream(Narrow(path), std::ios::binary | std::ios::trunc) << bytes;
 }
 
 // A file naming `count` exempt programs, then `entries`.

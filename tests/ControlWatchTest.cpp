@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 
 // Each category closes its titles in its classes; the Explorer category
 // every folder but known system titles; an unknown bit nothing. Another
@@ -39,8 +38,8 @@ TEST(ControlWatch, ClosesSystemWindowsByCategoryClassAndExactTitle) {
 TEST(ControlWatch, ClosesConfiguredTitlesInsteadOfBuiltInOnes) {
     TestHost host;
     CreateDirectoryW((host.baseFolder + L"Config").c_str(), nullptr);
-    std::ofstream(Narrow(host.baseFolder + L"Config\\Restrict.ini"), std::ios::binary)
-        << "[SYSTEM]\r\nCONTROL_PANEL_NUM=1\r\n[CONTROL_PANEL]\r\nWINDOW_TITLE1=Class Settings\r\n";
+    WriteBytes(host.baseFolder + L"Config\\Restrict.ini",
+               "[SYSTEM]\r\nCONTROL_PANEL_NUM=1\r\n[CONTROL_PANEL]\r\nWINDOW_TITLE1=Class Settings\r\n");
     host.Initial(0, 100);
     host.StartRestrict(MODE_CONTROLWATCH, RA_CONTROL_CONTROL_PANEL | RA_CONTROL_APP_RUN);
     ExpectFates(host, {

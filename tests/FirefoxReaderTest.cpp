@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <tuple>
 
 // An answer is taken out of the quoted list without typing. When the
@@ -75,10 +74,9 @@ TEST(FirefoxReader, TakesTheDdeReplyElseCopiesTheAddressFieldOnlyWhenNoDataCame)
         }
         // Through its message loop: the client's disconnect is recorded first.
         firefox.Stop();
-        std::vector<std::string> seen;
-        std::ifstream file(Narrow(calls));
-        for (std::string line; std::getline(file, line);) seen.push_back(line);
-        EXPECT_EQ(seen, row.calls);
+        std::string expected;
+        for (const auto& call : row.calls) expected += call + "\n";
+        EXPECT_EQ(ReadBytes(calls), expected);
         EXPECT_EQ(log.Messages(), row.log);
     }
 }

@@ -12,7 +12,6 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <iterator>
 
 namespace {
 
@@ -104,14 +103,15 @@ TEST_F(HttpClientTest, HttpsAcceptsAnotherHostsNameButNoUntrustedIssuer) {
     const char* const otherName = std::getenv("RA_TLS_OTHER_NAME_PORT");
     const char* const untrusted = std::getenv("RA_TLS_UNTRUSTED_PORT");
     if (!ca || !otherName || !untrusted) GTEST_SKIP() << "no HTTPS test servers (scripts/tls-servers.sh)";
-    std::ifstream file(ca, std::ios::binary);
-    const std::string der{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    const UniqueHandle<CertStoreTraits> root(
-        CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"ROOT"));
-    ASSERT_TRUE(root && CertAddEncodedCertificateToStore(root.get(), X509_ASN_ENCODING,
-                                                         reinterpret_cast<const BYTE*>(der.data()),
-                                                         static_cast<DWORD>(der.size()),
-                                                         CERT_STORE_ADD_REPLACE_EXISTING, nullptr));
+    const std::string der = ReadBytes(std::wstring(ca, ca + std::strlen(ca)));
+    {  // The store is written when it closes.
+        const UniqueHandle<CertStoreTraits> root(
+            CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"ROOT"));
+        ASSERT_TRUE(root && CertAddEncodedCertificateToStore(root.get(), X509_ASN_ENCODING,
+                                                             reinterpret_cast<const BYTE*>(der.data()),
+                                                             static_cast<DWORD>(der.size()),
+                                                             CERT_STORE_ADD_REPLACE_EXISTING, nullptr));
+    }
     const auto url = [](const char* port) {
         return L"https://127.0.0.1:" + std::wstring(port, port + std::strlen(port)) + L"/secure.txt";
     };

@@ -8,21 +8,15 @@
 
 #include <algorithm>
 #include <fstream>
-#include <iterator>
 #include <utility>
 
 namespace {
 
 using Bytes = std::string;
 
-Bytes ReadBytes(const std::wstring& path) {
-    std::ifstream file(Narrow(path), std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(file), {});
-}
-
-std::wstring WriteBytes(const std::wstring& name, const Bytes& bytes) {
+std::wstring Written(const std::wstring& name, const Bytes& bytes) {
     const std::wstring path = ScratchFolder(L"original-name") + name;
-    std::ofstream(Narrow(path), std::ios::binary | std::ios::trunc) << bytes;
+    WriteBytes(path, bytes);
     return path;
 }
 
@@ -70,7 +64,7 @@ TEST(OriginalName, RenamedCopiesSayTheirOriginalNameAndDamagedFilesNone) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
         ASSERT_FALSE(c.bytes.empty());
-        EXPECT_EQ(OriginalFileName(WriteBytes(L"notes.exe", c.bytes)), c.expected);
+        EXPECT_EQ(OriginalFileName(Written(L"notes.exe", c.bytes)), c.expected);
     }
     EXPECT_EQ(OriginalFileName(ScratchFolder(L"original-name") + L"missing.exe"), L"");
 }
@@ -81,7 +75,7 @@ TEST(OriginalName, SurvivesEveryWordOfHeadersAndResourcesDamaged) {
     const Bytes standIn = ReadBytes(ProgramFolder() + L"TestWindow.exe");
     const size_t block = Find(standIn, L"VS_VERSION_INFO") - 6;
     ASSERT_LT(block, standIn.size());
-    const std::wstring path = WriteBytes(L"damaged.exe", standIn);
+    const std::wstring path = Written(L"damaged.exe", standIn);
     std::fstream file(Narrow(path), std::ios::binary | std::ios::in | std::ios::out);
     // The resource directory lies before the version data, in the same section.
     const std::pair<size_t, size_t> regions[] = {{0, 1024}, {block - 512, std::min(standIn.size(), block + 1024)}};

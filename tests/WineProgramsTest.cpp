@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <sstream>
 
 namespace {
 
@@ -101,12 +100,7 @@ TEST(MinimalHost, PrintsTheDeniedGameAndEndsIt) {
     DWORD code = 1;
     if (WaitForSingleObject(process.get(), 60000) != WAIT_OBJECT_0) TerminateProcess(process.get(), 1);
     GetExitCodeProcess(process.get(), &code);
-    const auto text = [](const std::wstring& path) {
-        std::ostringstream text;
-        text << std::ifstream(Narrow(path), std::ios::binary).rdbuf();
-        return text.str();
-    };
-    const std::string output = text(folder + L"output.txt");
+    const std::string output = ReadBytes(folder + L"output.txt");
     EXPECT_EQ(code, 0u) << output;
     EXPECT_NE(output.find("0x591 application restricted, ended: winemine.exe  pid " + std::to_string(game.Pid()) +
                           "  \"WineMine\""),
@@ -114,5 +108,5 @@ TEST(MinimalHost, PrintsTheDeniedGameAndEndsIt) {
         << output;
     EXPECT_NE(output.find("minimal_host: done"), std::string::npos) << output;
     EXPECT_TRUE(game.Ended(0));
-    EXPECT_NE(text(folder + L"minimal_host.log").find("StartRestrictAction [MODE_APPRESTRICT]."), std::string::npos);
+    EXPECT_NE(ReadBytes(folder + L"minimal_host.log").find("StartRestrictAction [MODE_APPRESTRICT]."), std::string::npos);
 }

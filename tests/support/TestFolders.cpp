@@ -2,6 +2,9 @@
 
 #include <psapi.h>
 
+#include <fstream>
+#include <iterator>
+
 std::string Narrow(const std::wstring& text) {
     std::string out;
     for (wchar_t c : text) out += c < 128 ? static_cast<char>(c) : '?';
@@ -30,4 +33,13 @@ std::wstring ScratchFolder(const std::wstring& name) {
     folder += name + L"\\";
     CreateDirectoryW(folder.c_str(), nullptr);
     return folder;
+}
+
+std::string ReadBytes(const std::wstring& path) {
+    std::ifstream file(Narrow(path), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+void WriteBytes(const std::wstring& path, const std::string& bytes) {
+    std::ofstream(Narrow(path), std::ios::binary | std::ios::trunc) << bytes;
 }

@@ -14,3 +14,6 @@ std::wstring ImageFolder();
 // A fresh scratch folder for one test, with a trailing backslash.
 std::wstring ScratchFolder(const std::wstring& name);
 std::string Narrow(const std::wstring& text);
+// A file's bytes (empty when it cannot be read), and a file of these bytes.
+std::string ReadBytes(const std::wstring& path);
+void WriteBytes(const std::wstring& path, const std::string& bytes);
