@@ -72,7 +72,7 @@ DWORD ProcessCount() {
 void AddIdleProcesses(std::vector<ChildProcess>& idle, DWORD total) {
     const std::wstring exe = StandInPath();
     for (DWORD n = ProcessCount(); n < total; ++n)
-        idle.emplace_back(exe, L"\"" + exe + L"\" BenchIdle idle", nullptr, L"", CREATE_SUSPENDED);
+        idle.emplace_back(exe, L"\"" + exe + L"\" BenchIdle idle", nullptr, L"", Launch{CREATE_SUSPENDED});
 }
 
 // The least any walk does for these windows: each caption read once, and

@@ -89,19 +89,11 @@ TEST(MinimalHost, PrintsTheDeniedGameAndEndsIt) {
     SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
     const UniqueFile out(CreateFileW((folder + L"output.txt").c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
                                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = si.hStdError = out.get();
-    PROCESS_INFORMATION pi{};
-    std::wstring command = L"\"" + ProgramFolder() + L"minimal_host.exe\" winemine.exe 8";
-    ASSERT_TRUE(CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(), &si, &pi));
-    const UniqueKernelHandle process(pi.hProcess), thread(pi.hThread);
-    DWORD code = 1;
-    if (WaitForSingleObject(process.get(), 60000) != WAIT_OBJECT_0) TerminateProcess(process.get(), 1);
-    GetExitCodeProcess(process.get(), &code);
+    const std::wstring exe = ProgramFolder() + L"minimal_host.exe";
+    const ChildProcess host(exe, L"\"" + exe + L"\" winemine.exe 8", nullptr, L"", {0, folder.c_str(), out.get()});
+    EXPECT_TRUE(host.Ended(60000));
     const std::string output = ReadBytes(folder + L"output.txt");
-    EXPECT_EQ(code, 0u) << output;
+    EXPECT_EQ(host.ExitCode(), 0u) << output;
     EXPECT_NE(output.find("0x591 application restricted, ended: winemine.exe  pid " + std::to_string(game.Pid()) +
                           "  \"WineMine\""),
               std::string::npos)

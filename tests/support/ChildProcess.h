@@ -10,6 +10,13 @@
 #include <string>
 #include <vector>
 
+// How a process is started beyond its command line.
+struct Launch {
+    DWORD flags = 0;
+    const wchar_t* folder = nullptr;  // the working folder; null: this process's
+    HANDLE output = nullptr;          // inheritable, for its standard output and error
+};
+
 class ChildProcess {
 public:
     ChildProcess() = default;
@@ -17,11 +24,14 @@ public:
     // waits up to 60 s for its visible top-level window of that class and
     // title (it may appear after WaitForInputIdle returns).
     ChildProcess(const std::wstring& exe, std::wstring command, const wchar_t* windowClass = nullptr,
-                 const std::wstring& title = L"", DWORD flags = 0) {
+                 const std::wstring& title = L"", const Launch& launch = {}) {
         STARTUPINFOW si{};
         si.cb = sizeof(si);
+        si.dwFlags = launch.output ? STARTF_USESTDHANDLES : 0;
+        si.hStdOutput = si.hStdError = launch.output;
         PROCESS_INFORMATION pi{};
-        if (!CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, flags, nullptr, nullptr, &si, &pi))
+        if (!CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, launch.output != nullptr, launch.flags,
+                            nullptr, launch.folder, &si, &pi))
             return;
         CloseHandle(pi.hThread);
         process_.reset(pi.hProcess);
@@ -42,6 +52,11 @@ public:
     HANDLE Handle() const { return process_.get(); }
     HWND Window() const { return window_; }
     bool Ended(DWORD ms) const { return process_ && WaitForSingleObject(process_.get(), ms) == WAIT_OBJECT_0; }
+    DWORD ExitCode() const {
+        DWORD code = STILL_ACTIVE;
+        GetExitCodeProcess(process_.get(), &code);
+        return code;
+    }
     HWND WaitForWindow(const std::wstring& windowClass, const std::wstring& title) const {
         for (int i = 0; process_ && i < 600; ++i, Sleep(100))
             for (HWND hwnd = nullptr; (hwnd = FindWindowExW(nullptr, hwnd, windowClass.c_str(), title.c_str()));) {
