@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-
 namespace {
 
 using namespace std::string_literals;
@@ -44,16 +43,11 @@ bool Reported(TestHost& host, DWORD pid) {
     host.StartRestrict(MODE_APPWATCH);
     EXPECT_TRUE(host.WaitFor([&] { return !host.Received(WM_RA_APPWATCH_REPORT).empty(); }));
     host.StopRestrict(MODE_APPWATCH);
-    const auto records = host.Records(WM_RA_APPWATCH_REPORT);
-    return std::any_of(records.begin(), records.end(), [&](const CLIENT_APP_INFO& r) { return r.dwProcessId == pid; });
+    return host.RecordOf(WM_RA_APPWATCH_REPORT, pid).has_value();
 }
 
 // Values under a scratch HKCU key, which the test deletes.
 const wchar_t kRegKey[] = L"Software\\RestrictActionConfigTest";
-void SetRegistryText(const wchar_t* name, const std::wstring& text) {
-    RegSetKeyValueW(HKEY_CURRENT_USER, kRegKey, name, REG_SZ, text.c_str(),
-                    static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-}
 
 }  // namespace
 
@@ -64,9 +58,9 @@ TEST(ConfigLists, FillsBoundedExemptListsFromCountsAndNumberedKeysInEveryEncodin
     SetEnvironmentVariableW(L"CFGTEST_DIR", L"C:\\Some\\Dir");
     SetEnvironmentVariableW(L"CFGTEST_SUB", L"Sub");
     SetEnvironmentVariableW(L"CFGTEST_LONG", std::wstring(300, L'L').c_str());
-    SetRegistryText(L"Folder", L"%CFGTEST_DIR%\\Reg\\");
-    SetRegistryText(nullptr, L"C:\\Default");
-    SetRegistryText(L"TooLong", std::wstring(140, L'x'));
+    SetRegistryText(HKEY_CURRENT_USER, kRegKey, L"Folder", L"%CFGTEST_DIR%\\Reg\\");
+    SetRegistryText(HKEY_CURRENT_USER, kRegKey, nullptr, L"C:\\Default");
+    SetRegistryText(HKEY_CURRENT_USER, kRegKey, L"TooLong", std::wstring(140, L'x'));
     const std::wstring key = L"HKEY_CURRENT_USER\\Software\\RestrictActionConfigTest";
     const std::wstring registry = L"[SYSTEM]\nTHROW_APP_PATH_NUM=1\nTHROW_APP_REG_NUM=5\n"
                                   L"[THROW_APP_PATH]\nAPP_PATH1=E:\\First\n[THROW_APP_REG]\n"

@@ -16,11 +16,8 @@ const std::vector<const wchar_t*> kIE8Chain = {L"WorkerW", L"ReBarWindow32", L"A
 // The installed Internet Explorer version, for one test. No Internet
 // Explorer is registered in the test prefix, so the value goes afterwards.
 struct IEVersionValue {
-    explicit IEVersionValue(const std::wstring& text) {
-        RegSetKeyValueW(HKEY_LOCAL_MACHINE, kKey, L"IE", REG_SZ, text.c_str(),
-                        static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-    }
-    ~IEVersionValue() { RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kKey, L"IE"); }
+    explicit IEVersionValue(const std::wstring& text) { SetRegistryText(HKEY_LOCAL_MACHINE, kKey, L"IE", text); }
+    ~IEVersionValue() { SetRegistryText(HKEY_LOCAL_MACHINE, kKey, L"IE", L""); }
     static constexpr wchar_t kKey[] = L"SOFTWARE\\Microsoft\\Internet Explorer\\Version Vector";
 };
 

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 
 namespace {
 
@@ -21,9 +20,8 @@ ChildProcess WineProgram(const std::wstring& exe, const wchar_t* windowClass, co
 
 // The record of process `pid`: its name, and the image path's end (WoW64
 // redirects the system folder).
-void ExpectRecordOf(const std::vector<CLIENT_APP_INFO>& records, DWORD pid, const std::wstring& exe) {
-    const auto record = std::find_if(records.begin(), records.end(), [&](const auto& r) { return r.dwProcessId == pid; });
-    ASSERT_NE(record, records.end());
+void ExpectRecordOf(const std::optional<CLIENT_APP_INFO>& record, const std::wstring& exe) {
+    ASSERT_TRUE(record);
     EXPECT_EQ(record->szAppExeName, exe);
     const std::wstring path = record->szAppExePath;
     EXPECT_EQ(_wcsicmp(path.substr(path.size() - exe.size() - 1).c_str(), (L"\\" + exe).c_str()), 0) << Narrow(path);
@@ -39,7 +37,7 @@ TEST(WinePrograms, DeniedGameIsEndedAndTheHostGetsItsRecord) {
     host.StartRestrict(MODE_APPRESTRICT, 1, host.List({L"winemine.exe"}));
     ASSERT_TRUE(host.WaitFor([&] { return !host.Received(WM_RA_APP_RESTRICTED).empty(); }));
     EXPECT_EQ(host.Received(WM_RA_APP_RESTRICTED).front().lParam, 1);
-    ExpectRecordOf(host.Records(WM_RA_APP_RESTRICTED), game.Pid(), L"winemine.exe");
+    ExpectRecordOf(host.RecordOf(WM_RA_APP_RESTRICTED, game.Pid()), L"winemine.exe");
     EXPECT_TRUE(game.Ended(5000));
 }
 
@@ -50,10 +48,8 @@ TEST(WinePrograms, AppWatchReportsNotepadWithItsCaption) {
     host.Initial(500, 100);
     host.StartRestrict(MODE_APPWATCH);
     ASSERT_TRUE(host.WaitFor([&] { return !host.Received(WM_RA_APPWATCH_REPORT).empty(); }));
-    const auto records = host.Records(WM_RA_APPWATCH_REPORT);
-    ExpectRecordOf(records, notepad.Pid(), L"notepad.exe");
-    const auto record = std::find_if(records.begin(), records.end(),
-                                     [&](const auto& r) { return r.dwProcessId == notepad.Pid(); });
+    const auto record = host.RecordOf(WM_RA_APPWATCH_REPORT, notepad.Pid());
+    ExpectRecordOf(record, L"notepad.exe");
     EXPECT_STREQ(record->szWindowTitle, L"Untitled - Notepad");
     EXPECT_FALSE(notepad.Ended(0));
 }

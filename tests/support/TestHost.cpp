@@ -126,6 +126,12 @@ std::vector<CLIENT_APP_INFO> TestHost::Records(UINT message) const {
     return records;
 }
 
+std::optional<CLIENT_APP_INFO> TestHost::RecordOf(UINT message, DWORD pid) const {
+    for (const auto& record : Records(message))
+        if (record.dwProcessId == pid) return record;
+    return std::nullopt;
+}
+
 bool TestHost::AskedAbout(HWND window) const {
     const auto asked = Received(WM_RA_URL_CONFIRM);
     return std::any_of(asked.begin(), asked.end(), [&](const Notification& n) { return n.window == window; });
@@ -213,12 +219,14 @@ ChromeRegistered::ChromeRegistered(const std::wstring& installed, const std::wst
 }
 
 void ChromeRegistered::Write(const std::wstring& installed, const std::wstring& beacon) {
-    for (const auto& [key, text] :
-         {std::pair{L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Google Chrome", installed},
-          {L"Software\\Google\\Chrome\\BLBeacon", beacon}}) {
-        RegDeleteKeyW(HKEY_CURRENT_USER, key);
-        if (!text.empty())
-            RegSetKeyValueW(HKEY_CURRENT_USER, key, L"Version", REG_SZ, text.c_str(),
-                            static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-    }
+    SetRegistryText(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Google Chrome",
+                    L"Version", installed);
+    SetRegistryText(HKEY_CURRENT_USER, L"Software\\Google\\Chrome\\BLBeacon", L"Version", beacon);
+}
+
+void SetRegistryText(HKEY root, const wchar_t* key, const wchar_t* name, const std::wstring& text) {
+    if (text.empty())
+        RegDeleteKeyValueW(root, key, name);
+    else
+        RegSetKeyValueW(root, key, name, REG_SZ, text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
 }

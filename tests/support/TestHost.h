@@ -13,6 +13,7 @@
 
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -90,6 +91,7 @@ public:
     // their records.
     std::vector<Notification> Received(UINT message) const;
     std::vector<CLIENT_APP_INFO> Records(UINT message) const;
+    std::optional<CLIENT_APP_INFO> RecordOf(UINT message, DWORD pid) const;
     bool AskedAbout(HWND window) const;
     void ClearReceived() { received_.clear(); }
 
@@ -146,6 +148,9 @@ struct UrlRestrWords {
 };
 const IMAGE_SECTION_HEADER* UrlRestrSection();
 UrlRestrWords* SharedWords();
+
+// A REG_SZ value in this process's registry; an empty text deletes it.
+void SetRegistryText(HKEY root, const wchar_t* key, const wchar_t* name, const std::wstring& text);
 
 // Chrome registered in this process's registry with these version texts:
 // the installer's uninstall entry, the beacon Chrome writes (empty: none).
