@@ -1,8 +1,7 @@
-// Current browsers' address fields through the host's path: stand-in Edge,
-// Brave and Firefox processes (TestWindow.exe --tree) serve trees shaped
-// like the real ones, with no Chrome registered and no DDE server, so that
-// only the field reader sees their addresses. CURRENT_BROWSERS=0 in
-// Config\Restrict.ini's [OPTIONS] turns it off: they then pass unjudged.
+// Current browsers' address fields through the host's path: stand-in
+// processes serve Edge-, Brave- and Firefox-shaped trees, with no Chrome
+// registered and no DDE server, so only the field reader sees their
+// addresses. [OPTIONS] CURRENT_BROWSERS=0 turns it off: they pass unjudged.
 #include "support/FakeBrowser.h"
 #include "support/ScratchLog.h"
 #include "support/TestApp.h"
@@ -16,15 +15,10 @@
 
 namespace {
 
-constexpr wchar_t kChromium[] = L"Chrome_WidgetWin_1";
-
-// Reading a stand-in's tree takes about 100 ms here: a tick longer than
-// that leaves the host's pumping loop time to look between sweeps.
-constexpr UINT kTickMs = 500;
-
-// Restricts URLs under `list`, a deny list enforced at once, with the
-// field reader as configured by default or switched off.
-void Start(TestHost& host, bool on, HostList& list, UINT tickMs = 100) {
+// Restricts URLs under a deny list, enforced at once, with the reader on by
+// default or switched off. A tick must outlast a read of a stand-in's tree
+// (about 100 ms here) for the host's pumping loop to look between sweeps.
+void Start(TestHost& host, bool on, HostList& list, UINT tickMs) {
     host.baseFolder = ScratchFolder(on ? L"current-on" : L"current-off");
     CreateDirectoryW((host.baseFolder + L"Config").c_str(), nullptr);
     std::ofstream(Narrow(host.baseFolder + L"Config\\Restrict.ini"), std::ios::trunc)
@@ -41,13 +35,9 @@ std::string FieldLine(HWND window, const std::string& read) {
     return line + read;
 }
 
-bool Logged(const TestHost& host, HWND window, const std::string& read, int times = 1) {
-    return CountLines(host.LogLines(), FieldLine(window, read)) >= times;
-}
-
 }  // namespace
 
-// Every row at once, behind a window of no browser.
+// Every row at once, behind a window of no browser, which is cheap to sweep.
 TEST(CurrentBrowsers, ChromiumFieldsAreJudgedInAnyLanguageUnlessSwitchedOff) {
     const struct Row {
         const char* label;
@@ -58,8 +48,7 @@ TEST(CurrentBrowsers, ChromiumFieldsAreJudgedInAnyLanguageUnlessSwitchedOff) {
         {"Edge, allowed", L"msedge.exe", L"edge", L"allowed.example/", false},
         {"Brave in Chinese", L"brave.exe", L"brave", L"games.example/play", true},
         {"Brave, allowed", L"brave.exe", L"brave", L"allowed.example/", false},
-        {"a page's own toolbar field, and a find bar's, are denied", L"chrome.exe", L"page", L"allowed.example/",
-         false},
+        {"a find bar's and a page's own fields denied", L"chrome.exe", L"page", L"allowed.example/", false},
     };
     HostList denied;
     denied.Add(L"games.example").Add(L"page.example").Add(L"find.example");
@@ -67,18 +56,20 @@ TEST(CurrentBrowsers, ChromiumFieldsAreJudgedInAnyLanguageUnlessSwitchedOff) {
         SCOPED_TRACE(on ? "on by default" : "CURRENT_BROWSERS=0");
         std::vector<std::unique_ptr<TestApp>> browsers;
         for (const Row& row : rows) {
-            browsers.push_back(std::make_unique<TestApp>(row.exe, kChromium, std::vector<std::wstring>{L"Stand-in"},
-                                                         L"", std::vector<std::wstring>{L"--tree", row.shape,
-                                                                                        row.address}));
+            browsers.push_back(std::make_unique<TestApp>(row.exe, L"Chrome_WidgetWin_1",
+                                                         std::vector<std::wstring>{L"Stand-in"}, L"",
+                                                         std::vector<std::wstring>{L"--tree", row.shape, row.address}));
             ASSERT_TRUE(browsers.back()->Started()) << row.label;
         }
         const FakeBrowser decoy(L"RaDecoyFrame", L"Decoy");
         ASSERT_TRUE(MadeForeground(decoy.hwnd()));
         TestHost host;
-        Start(host, on, denied);
+        Start(host, on, denied, 100);
         const auto settled = [&] {
             for (size_t i = 0; i < browsers.size(); ++i)
-                if (rows[i].denied ? !browsers[i]->Ended(0) : !Logged(host, browsers[i]->Window(), "URL=")) return false;
+                if (rows[i].denied ? !browsers[i]->Ended(0)
+                                   : CountLines(host.LogLines(), FieldLine(browsers[i]->Window(), "URL=")) == 0)
+                    return false;
             return true;
         };
         EXPECT_EQ(host.WaitFor(settled, on ? kSweepWaitMs : kTwoWalksMs), on);
@@ -91,10 +82,10 @@ TEST(CurrentBrowsers, ChromiumFieldsAreJudgedInAnyLanguageUnlessSwitchedOff) {
     }
 }
 
-// Firefox in front, which hides "http://". While its field has focus its
-// value is a suggestion's label, here holding the denied name: neither is
-// it judged nor does the keyboard take over. Once focus leaves, the
-// address is judged. DDE is asked first, as before.
+// Firefox in front hides "http://". While its field has focus its value is
+// a suggestion's label, here holding the denied name: it is not judged, nor
+// does the keyboard take over. Once focus leaves, the address is judged.
+// DDE is asked first, as before.
 TEST(CurrentBrowsers, FirefoxInFrontIsReadThroughItsTreeWithoutAKeyPressedOrTheClipboardTouched) {
     HostList denied;
     denied.Add(L"games.example");
@@ -109,14 +100,13 @@ TEST(CurrentBrowsers, FirefoxInFrontIsReadThroughItsTreeWithoutAKeyPressedOrTheC
         ASSERT_TRUE(MadeForeground(firefox.Window()));
         const DWORD clipboard = GetClipboardSequenceNumber();
         TestHost host;
-        Start(host, on, denied, kTickMs);
+        Start(host, on, denied, 500);
         const std::string noDde = "CQvUrlLaunchControl::GetLocalURLFirefox DdeUninitialize() strURL[].";
-        EXPECT_TRUE(host.WaitFor(
-            [&] { return on ? Logged(host, firefox.Window(), "FOCUSED", 3) : CountLines(host.LogLines(), noDde) >= 3; },
-            kSweepWaitMs));
+        const std::string focused = on ? FieldLine(firefox.Window(), "FOCUSED") : noDde;
+        EXPECT_TRUE(host.WaitFor([&] { return CountLines(host.LogLines(), focused) >= 3; }, kSweepWaitMs));
         EXPECT_FALSE(firefox.Ended(0));
         SetEvent(blur.get());
-        EXPECT_EQ(host.WaitFor([&] { return firefox.Ended(0); }, on ? kSweepWaitMs : 4 * kTickMs), on);
+        EXPECT_EQ(host.WaitFor([&] { return firefox.Ended(0); }, on ? kSweepWaitMs : 2000), on);
         host.StopRestrict(MODE_URLRESTRICT);
 
         const std::vector<std::string> lines = host.LogLines();
