@@ -174,7 +174,7 @@ bool ReadFirefox(Bench& bench, const wchar_t* address) {
     return bench.Run(L"Firefox, DDE", firefox.Window(), address);
 }
 
-// The sweep does not use that reader yet. Every tree shows this address.
+// Every tree of the address field reader shows this address.
 constexpr wchar_t kFieldAddress[] = L"games.example/play";
 
 // Reads `browser`'s address field `reads` times after `warmUps` reads,

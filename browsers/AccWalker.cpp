@@ -192,7 +192,7 @@ int FindAccChild(IAccessible* parent, const wchar_t* name, const wchar_t* role, 
 }
 
 bool ReadWindowTree(HWND hwnd, CHostLog* log, const wchar_t* reader, std::function<void(IAccessible*)> read) {
-    const DeadlineOutcome outcome = RunWithDeadline(hwnd, kAccDeadlineMs, [hwnd, read = std::move(read)] {
+    const DeadlineOutcome outcome = RunWithDeadline(hwnd, kAccWaitMs, [hwnd, read = std::move(read)] {
         // Before the object is asked for: a proxy into the browser needs COM.
         const ComInit com;
         ComPtr<IAccessible> root;
@@ -203,6 +203,6 @@ bool ReadWindowTree(HWND hwnd, CHostLog* log, const wchar_t* reader, std::functi
     });
     if (outcome == DeadlineOutcome::kAbandoned)
         Log(log, RA_LOG_ERROR, L"CRestrictAction::%s [No answer from window 0x%08X within %d ms].", reader,
-            static_cast<unsigned>(reinterpret_cast<UINT_PTR>(hwnd)), static_cast<int>(kAccDeadlineMs));
+            static_cast<unsigned>(reinterpret_cast<UINT_PTR>(hwnd)), static_cast<int>(kAccWaitMs));
     return outcome == DeadlineOutcome::kFinished;
 }

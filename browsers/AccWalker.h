@@ -66,7 +66,7 @@ struct AccSearch {
 // gives up after visiting kAccNodeBudget elements or after kAccDeadlineMs.
 constexpr int kAccMaxDepth = 64;
 constexpr int kAccNodeBudget = 2000;
-constexpr DWORD kAccDeadlineMs = 1000;
+constexpr DWORD kAccDeadlineMs = 800;
 bool SearchAccTree(IAccessible* parent, const AccSearch& search, ComPtr<IAccessible>& found,
                    UniqueVariant& foundChild);
 
@@ -79,9 +79,14 @@ int FindAccChild(IAccessible* parent, const wchar_t* name, const wchar_t* role, 
 // Reads the accessible tree of `hwnd` (a browser's, in another process) with
 // `read`, given the window's own object on a thread with COM initialised.
 // The read runs where a browser that stops answering cannot hold the
-// caller (RunWithDeadline, kAccDeadlineMs): `read` keeps what it finds in
+// caller (RunWithDeadline, kAccWaitMs): `read` keeps what it finds in
 // state it co-owns and does not log; it is called only when the window gave
 // an object. Returns true when the read finished in time; when the window
 // stopped answering, logs one error line naming `reader`. While that read
 // still runs, the window is not read again (false, nothing logged).
+// The wait outlasts the search's own deadline: a search cut by it, or by
+// its budget, still finishes in time (under Wine a call into another
+// process costs about 11 ms, so a big tree is cut often), and only a
+// browser stuck inside one call is abandoned.
+constexpr DWORD kAccWaitMs = 1000;
 bool ReadWindowTree(HWND hwnd, CHostLog* log, const wchar_t* reader, std::function<void(IAccessible*)> read);

@@ -11,8 +11,9 @@ enum class FieldRead {
     kAddress,  // `value` is the address shown, often without its scheme
     kTyping,   // the field has focus: `value` is what the user is typing,
                // or a suggestion's label; no address to judge until it leaves
-    kNone,     // the browser answered: no address field, or an empty one
-    // No answer within the read's deadline (one error line logged when the
+    kNone,     // the browser answered: no address field (none within the
+               // search's budget and deadline), or an empty one
+    // No answer within the read's wait (one error line logged when the
     // read was abandoned), or an earlier read of the window still runs.
     // Chromium may answer its first read slowly: it switches its
     // accessibility on when first asked.

@@ -18,6 +18,15 @@ constexpr wchar_t kSystem[] = L"SYSTEM";
 constexpr wchar_t kExeSection[] = L"THROW_APP_EXE";
 constexpr wchar_t kPathSection[] = L"THROW_APP_PATH";
 constexpr wchar_t kRegSection[] = L"THROW_APP_REG";
+constexpr wchar_t kOptionsSection[] = L"OPTIONS";
+
+struct OptionKey {
+    const wchar_t* key;
+    bool RestrictOptions::*flag;
+};
+const OptionKey kOptionKeys[] = {
+    {L"CURRENT_BROWSERS", &RestrictOptions::currentBrowsers},
+};
 
 // Indexed by ControlCategory.
 struct CategoryNames {
@@ -85,13 +94,24 @@ bool ReadRegistryFolder(const std::wstring& keyPath, const std::wstring& valueNa
     return false;
 }
 
+// Only "1" and "0" count: a switch that turns a protection off must not
+// be flipped by a word such as "yes", which reads as the number 0.
+RestrictOptions ReadOptions(const CIniFile& ini) {
+    RestrictOptions options;
+    for (const OptionKey& option : kOptionKeys) {
+        const std::wstring value = ini.ReadString(kOptionsSection, option.key);
+        if (value == L"0" || value == L"1") options.*option.flag = value == L"1";
+    }
+    return options;
+}
+
 }  // namespace
 
 std::optional<RestrictConfig> LoadRestrictConfig(const wchar_t* baseFolder) {
     const std::wstring path = ConfigPath(baseFolder);
     // A folder at the path counts as found, and reads as an empty file.
     if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return std::nullopt;
-    std::vector<std::wstring> sections = {kSystem, kExeSection, kPathSection, kRegSection};
+    std::vector<std::wstring> sections = {kSystem, kExeSection, kPathSection, kRegSection, kOptionsSection};
     for (const auto& category : kCategories) sections.push_back(category.section);
     const CIniFile ini(path.c_str(), sections);
     RestrictConfig config;
@@ -117,5 +137,6 @@ std::optional<RestrictConfig> LoadRestrictConfig(const wchar_t* baseFolder) {
         config.titleLists[k] = ReadEntries(ini, kCategories[k].section, L"WINDOW_TITLE", count);
         config.useTitleLists = true;
     }
+    config.options = ReadOptions(ini);
     return config;
 }

@@ -1,5 +1,5 @@
 // Config\Restrict.ini below the host's base folder: the exempt applications
-// and folders and the control watch's title lists, read once by the first
+// and folders, the control watch's title lists and the options, read once by the first
 // Initial. The module only reads the file; nothing is ever created.
 #pragma once
 
@@ -8,6 +8,16 @@
 
 #include <optional>
 
+// [OPTIONS]: switches beside the built-in rules, each key 1 (on) or 0
+// (off); a missing key, or any other value, leaves its default. A new
+// option is a flag here and a row in RestrictConfig.cpp's kOptionKeys.
+struct RestrictOptions {
+    // CURRENT_BROWSERS: a Chromium or Firefox window whose address the older
+    // readers do not find has its address field read from its accessible
+    // tree.
+    bool currentBrowsers = true;
+};
+
 struct RestrictConfig {
     StringList exemptExes;     // lower case
     StringList exemptFolders;  // variables expanded, lower case, no trailing backslash
@@ -15,6 +25,7 @@ struct RestrictConfig {
     // A category's count was given: the title lists replace the built-in
     // titles of every category.
     bool useTitleLists = false;
+    RestrictOptions options;
 };
 
 // Reads `baseFolder` joined as it is with Config\Restrict.ini; empty when

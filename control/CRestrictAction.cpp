@@ -77,6 +77,7 @@ BOOL CRestrictAction::Initial(void* pHostWnd, void* pHostContext, BOOL* pbEnable
     m_exemptions = {m_host, std::move(config->exemptExes),
                     {config->exemptFolders.begin(), config->exemptFolders.end()}};
     if (config->useTitleLists) m_configuredTitles = std::move(config->titleLists);
+    m_options = config->options;
     return TRUE;
 }
 
@@ -159,5 +160,6 @@ BOOL CRestrictAction::DestroyWindow() {
     KillTimer();
     m_exemptions = {};
     m_configuredTitles.reset();
+    m_options = {};
     return Destroy();
 }

@@ -109,9 +109,11 @@ private:
     DWORD m_nControlWatchFlags = 0;
 
     // From Config\Restrict.ini, as read by the first Initial: the
-    // exemptions, and the title lists that replace the built-in titles.
+    // exemptions, the title lists that replace the built-in titles, and the
+    // options (their defaults without a file).
     Exemptions m_exemptions;
     std::optional<TitleLists> m_configuredTitles;
+    RestrictOptions m_options;
 
     // The sweep's own.
     CriticalSection m_cs;

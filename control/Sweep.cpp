@@ -192,8 +192,10 @@ Verdict CRestrictAction::Judge(const WindowFacts& window) {
     if (m_bControlWatch)
         verdict = CheckControlWatch(window, m_nControlWatchFlags, m_configuredTitles ? &*m_configuredTitles : nullptr);
     if (!verdict.Holds() && m_bAppRestrict) verdict = CheckApplicationRestrict(window, m_appRule, m_exemptions, log);
-    if (!verdict.Holds() && m_bIELock) verdict = CheckIELock(window, m_pIELockParam, m_ChromeVersion, log);
-    if (!verdict.Holds() && m_bUrlRestrict) verdict = CheckInternetUrlRestrict(window, m_urlRule, m_ChromeVersion, log);
+    const bool fields = m_options.currentBrowsers;
+    if (!verdict.Holds() && m_bIELock) verdict = CheckIELock(window, m_pIELockParam, m_ChromeVersion, fields, log);
+    if (!verdict.Holds() && m_bUrlRestrict)
+        verdict = CheckInternetUrlRestrict(window, m_urlRule, m_ChromeVersion, fields, log);
     return verdict;
 }
 

@@ -17,6 +17,8 @@ enum class AddressSource {
     kEdit,           // a plain "Edit" window's text
     kEdge,           // the store-app frame's accessible value
     kFirefox,        // the foreground Firefox window
+    kAddressField,   // a current browser's address field, found by role in
+                     // its accessible tree (browsers/AddressField.h)
 };
 
 struct ShownAddress {
@@ -41,6 +43,16 @@ using AddressJudge = std::function<bool(const ShownAddress&)>;
 // asks the foreground Firefox window at its end, and offers its address.
 // True when the judge ended the walk.
 //
+// With `readsFields`, a Chromium ("Chrome_WidgetWin_1") or Firefox
+// ("MozillaWindowClass") window none of whose own addresses was offered
+// has its address field read last. The foreground Firefox's field is read
+// between DDE and the keys instead: in its own walk it is offered there; in
+// any walk, a field that answered keeps the keys from being pressed. A field
+// with focus (typed text), or a browser that does not answer, ends the walk
+// with nothing judged; the next sweep reads it again. Each window's field is
+// read at most once a walk.
+//
 // `chromeVersion` is the installed Chrome's version once found (0 until
 // then): the registry is asked at every turn until it names one.
-bool CheckInternetRestrictEditbox(HWND hwnd, int& chromeVersion, CHostLog* log, const AddressJudge& judge);
+bool CheckInternetRestrictEditbox(HWND hwnd, int& chromeVersion, bool readsFields, CHostLog* log,
+                                  const AddressJudge& judge);

@@ -111,14 +111,11 @@ std::wstring CopyAddressBar(HWND browser) {
 
 }  // namespace
 
-std::wstring GetLocalURLFirefox(CHostLog* log) {
+std::wstring GetLocalURLFirefox(CHostLog* log, const BeforeKeys& beforeKeys) {
     const HWND foreground = GetForegroundWindow();
     if (foreground == GetDesktopWindow() || !IsFirefoxWindow(foreground)) return {};
     std::wstring address;
-    switch (AskFirefox(log, address)) {
-    case DdeOutcome::kNoConversation: return {};
-    case DdeOutcome::kAnswered: return address;
-    case DdeOutcome::kNoData: break;
-    }
-    return CopyAddressBar(foreground);
+    const DdeOutcome outcome = AskFirefox(log, address);
+    if (!address.empty() || (beforeKeys && beforeKeys(foreground))) return address;
+    return outcome == DdeOutcome::kNoData ? CopyAddressBar(foreground) : std::wstring();
 }

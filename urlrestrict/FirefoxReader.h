@@ -4,7 +4,15 @@
 
 #include "RestrictAction.h"
 
+#include <functional>
 #include <string>
 
-// Empty when the foreground window is no Firefox window or nothing was read.
-std::wstring GetLocalURLFirefox(CHostLog* log);
+// Asked about the foreground Firefox window once DDE gave no address, before
+// any key is pressed: true when it dealt with the window, which the reader
+// then leaves alone.
+using BeforeKeys = std::function<bool(HWND firefox)>;
+
+// Empty when the foreground window is no Firefox window, nothing was read,
+// or `beforeKeys` dealt with it. The keys are pressed only when the browser
+// took the DDE conversation and gave no data.
+std::wstring GetLocalURLFirefox(CHostLog* log, const BeforeKeys& beforeKeys = nullptr);

@@ -54,11 +54,15 @@ struct Judging {
 const Judging kAddressBar{Judging::Test::kAddressBar, 0, nullptr, nullptr, true, false, false};
 const Judging kFirefox{Judging::Test::kWebPrefix, 0, nullptr, nullptr, false, false, false};
 const Judging kEdge{Judging::Test::kAnyText, 1, L"===%s %s %s", L"=====%s %s %s", false, true, true};
+// What an address field shows is the address, often without its scheme
+// ("example.com/path"): no prefix, dot rule or probe decides it.
+const Judging kAddressField{Judging::Test::kAnyText, 0, nullptr, nullptr, false, false, false};
 
 const Judging& JudgingOf(AddressSource source) {
     switch (source) {
     case AddressSource::kEdge: return kEdge;
     case AddressSource::kFirefox: return kFirefox;
+    case AddressSource::kAddressField: return kAddressField;
     default: return kAddressBar;
     }
 }

@@ -18,7 +18,8 @@ struct UrlRule {
 
 // Whether `address` is a web address: one read from an address bar by its
 // scheme prefix (or, before Chrome 29, by two dots), else by an HTTP probe
-// that gets an answer; Firefox's by its scheme prefix; any text Edge shows.
+// that gets an answer; Firefox's by its scheme prefix; any text Edge or a
+// current browser's address field shows.
 bool IsShownWebAddress(const ShownAddress& address);
 
 // A web address the rule forbids ends the browser's process (`kill`) or

@@ -51,16 +51,19 @@ bool IsListedBrowser(const void* list, const wchar_t* exeName) {
 
 }  // namespace
 
-Verdict CheckIELock(const WindowFacts& window, const void* browserList, int& chromeVersion, CHostLog* log) {
+Verdict CheckIELock(const WindowFacts& window, const void* browserList, int& chromeVersion, bool readsFields,
+                    CHostLog* log) {
     const CLIENT_APP_INFO& record = window.record;
     if (HasBrowserTitle(record.szWindowTitle) || IsListedBrowser(browserList, record.szAppExeName))
         return Verdict::End(window.window, true);
     const KnownClass* known = FindKnownClass(window.windowClass);
-    if (!known || !CheckInternetRestrictEditbox(window.window, chromeVersion, log, IsShownWebAddress)) return {};
+    if (!known || !CheckInternetRestrictEditbox(window.window, chromeVersion, readsFields, log, IsShownWebAddress))
+        return {};
     return known->killed ? Verdict::End(window.window, true) : Verdict::Close(window.window);
 }
 
-Verdict CheckInternetUrlRestrict(const WindowFacts& window, const UrlRule& rule, int& chromeVersion, CHostLog* log) {
+Verdict CheckInternetUrlRestrict(const WindowFacts& window, const UrlRule& rule, int& chromeVersion, bool readsFields,
+                                 CHostLog* log) {
     if (wcscmp(window.record.szAppExeName, L"explorer.exe") == 0) {
         Log(log, RA_LOG_TRACE,
             L"CRestrictAction::CheckInternetUrlRestrict, the ClientAppInfo szAppExeName szAppExeName is explorer.exe");
@@ -70,7 +73,7 @@ Verdict CheckInternetUrlRestrict(const WindowFacts& window, const UrlRule& rule,
     const KnownClass* known = FindKnownClass(window.windowClass);
     if (!known) return {};
     Verdict verdict;
-    CheckInternetRestrictEditbox(window.window, chromeVersion, log, [&](const ShownAddress& address) {
+    CheckInternetRestrictEditbox(window.window, chromeVersion, readsFields, log, [&](const ShownAddress& address) {
         verdict = JudgeAddress(address, rule, known->killed, window.window, log);
         return verdict.Holds();
     });

@@ -171,8 +171,9 @@ void ExpectFates(TestHost& host, const std::vector<WindowRow>& rows) {
     std::vector<HWND> asked;  // the window each row's host question is about
     for (const WindowRow& row : rows) {
         if (row.exe) {
-            const auto edit = row.text.empty() ? std::vector<std::wstring>{} : std::vector<std::wstring>{L"--edit", row.text};
-            programs.push_back(StandIn(row.exe, row.windowClass, {row.title}, edit));
+            std::vector<std::wstring> options = row.options;
+            if (!row.text.empty()) options.insert(options.end(), {L"--edit", row.text});
+            programs.push_back(StandIn(row.exe, row.windowClass, {row.title}, options));
             ASSERT_TRUE(programs.back().Window()) << row.label;
             asked.push_back(programs.back().Window());
         } else {

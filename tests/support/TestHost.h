@@ -131,6 +131,7 @@ struct WindowRow {
     Fate fate;
     std::vector<const wchar_t*> chain = {L"Edit"};  // below a window of this process
     const wchar_t* title = L"Window";
+    std::vector<std::wstring> options = {};  // more of the stand-in program's
 };
 
 // Opens the rows' windows at once, a plain window of this process in front

@@ -1,0 +1,92 @@
+// Current browsers' address fields through the host's path: stand-in
+// processes serve Edge-, Brave- and Firefox-shaped trees, with no Chrome
+// registered and no DDE server, so only the field reader sees their
+// addresses. [OPTIONS] CURRENT_BROWSERS=0 turns it off: they pass unjudged.
+#include "support/TestHost.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <set>
+
+namespace {
+
+// Restricts URLs under a deny list, enforced at once, with the reader on by
+// default or switched off. A tick must outlast a read of a stand-in's tree
+// (about 100 ms here) for the host's pumping loop to look between sweeps.
+void Start(TestHost& host, bool on, UINT tickMs) {
+    CreateDirectoryW((host.baseFolder + L"Config").c_str(), nullptr);
+    WriteBytes(host.baseFolder + L"Config\\Restrict.ini", on ? "[SYSTEM]\n" : "[OPTIONS]\nCURRENT_BROWSERS=0\n");
+    host.Initial(0, tickMs);
+    host.StartRestrict(MODE_URLRESTRICT, 1, host.List({L"games.example", L"page.example", L"find.example"}), 1);
+}
+
+// The reader's line for `window`, up to what it read.
+std::string FieldLine(HWND window, const std::string& read) {
+    char line[80];
+    std::snprintf(line, sizeof(line), "CRestrictAction::ReadAddressField [WINDOW=0x%08X] [",
+                  static_cast<unsigned>(reinterpret_cast<UINT_PTR>(window)));
+    return line + read;
+}
+
+}  // namespace
+
+TEST(CurrentBrowsers, ChromiumFieldsAreJudgedInAnyLanguageUnlessSwitchedOff) {
+    for (const bool on : {true, false}) {
+        SCOPED_TRACE(on ? "on by default" : "CURRENT_BROWSERS=0");
+        TestHost host;
+        Start(host, on, 100);
+        const auto row = [&](const char* label, const wchar_t* exe, const wchar_t* shape, const wchar_t* address) {
+            const bool denied = std::wstring(address).find(L"games") == 0;
+            return WindowRow{label, exe, L"Chrome_WidgetWin_1", L"", on && denied ? Fate::kActed : Fate::kLeft, {},
+                             L"Stand-in", {L"--tree", shape, address}};
+        };
+        ExpectFates(host, {
+            row("Edge in French", L"msedge.exe", L"edge", L"games.example/play"),
+            row("Edge, allowed", L"msedge.exe", L"edge", L"allowed.example/"),
+            row("Brave in Chinese", L"brave.exe", L"brave", L"games.example/play"),
+            row("Brave, allowed", L"brave.exe", L"brave", L"allowed.example/"),
+            row("a find bar's and a page's own fields denied", L"chrome.exe", L"page", L"allowed.example/"),
+        });
+        EXPECT_GT(host.log.Count("GetChromeVersion() m_ChromeVersion = [0]"), 0);
+        std::set<std::string> read;  // one line text per browser
+        for (const auto& message : host.log.Messages())
+            if (message.find("[URL=allowed.example/]") != std::string::npos) read.insert(message);
+        EXPECT_EQ(read.size(), on ? 3u : 0u) << "each allowed browser read";
+    }
+}
+
+// Firefox in front hides "http://". While its field has focus its value is
+// a suggestion's label, here holding the denied name: it is not judged, nor
+// does the keyboard take over. Once focus leaves, the address is judged.
+// DDE is asked first, as before.
+TEST(CurrentBrowsers, FirefoxInFrontIsReadThroughItsTreeWithoutAKeyPressedOrTheClipboardTouched) {
+    for (const bool on : {true, false}) {
+        SCOPED_TRACE(on ? "on by default" : "CURRENT_BROWSERS=0");
+        const UniqueKernelHandle keys(CreateEventW(nullptr, TRUE, FALSE, L"RaCurrentKeys"));
+        const UniqueKernelHandle blur(CreateEventW(nullptr, TRUE, FALSE, L"RaCurrentBlur"));
+        const ChildProcess firefox =
+            StandIn(L"firefox.exe", L"MozillaWindowClass", {L"Stand-in"},
+                    {L"--tree", L"firefox", L"games.example/play", L"--keys", L"RaCurrentKeys", L"--focus-until",
+                     L"RaCurrentBlur"});
+        ASSERT_TRUE(MadeForeground(firefox.Window()));
+        const DWORD clipboard = GetClipboardSequenceNumber();
+        TestHost host;
+        Start(host, on, 500);
+        const std::string noDde = "CQvUrlLaunchControl::GetLocalURLFirefox DdeUninitialize() strURL[].";
+        const std::string focused = on ? FieldLine(firefox.Window(), "FOCUSED") : noDde;
+        EXPECT_TRUE(host.WaitFor([&] { return host.log.Count(focused) >= 3; }));
+        EXPECT_FALSE(firefox.Ended(0));
+        SetEvent(blur.get());
+        EXPECT_EQ(host.WaitFor([&] { return firefox.Ended(0); }, on ? kSweepWaitMs : 2000), on);
+        host.StopRestrict(MODE_URLRESTRICT);
+
+        const auto messages = host.log.Messages();
+        const std::vector<std::string> run = {noDde, FieldLine(firefox.Window(), "URL=games.example/play].")};
+        EXPECT_EQ(std::search(messages.begin(), messages.end(), run.begin(), run.end()) != messages.end(), on);
+        EXPECT_EQ(host.log.Count("ReadAddressField") > 0, on);
+        EXPECT_EQ(WaitForSingleObject(keys.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "a key reached Firefox";
+        EXPECT_EQ(GetClipboardSequenceNumber(), clipboard);
+    }
+}
