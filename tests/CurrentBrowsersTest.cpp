@@ -37,10 +37,13 @@ TEST(CurrentBrowsers, ChromiumFieldsAreJudgedInAnyLanguageUnlessSwitchedOff) {
         SCOPED_TRACE(on ? "on by default" : "CURRENT_BROWSERS=0");
         TestHost host;
         Start(host, on, 100);
+        // A stand-in of `shape` showing `address`; without a shape, the
+        // platform's own window object.
         const auto row = [&](const char* label, const wchar_t* exe, const wchar_t* shape, const wchar_t* address) {
             const bool denied = std::wstring(address).find(L"games") == 0;
             return WindowRow{label, exe, L"Chrome_WidgetWin_1", L"", on && denied ? Fate::kActed : Fate::kLeft, {},
-                             L"Stand-in", {L"--tree", shape, address}};
+                             L"Stand-in", shape ? std::vector<std::wstring>{L"--tree", shape, address}
+                                                : std::vector<std::wstring>{}};
         };
         ExpectFates(host, {
             row("Edge in French", L"msedge.exe", L"edge", L"games.example/play"),
@@ -48,12 +51,16 @@ TEST(CurrentBrowsers, ChromiumFieldsAreJudgedInAnyLanguageUnlessSwitchedOff) {
             row("Brave in Chinese", L"brave.exe", L"brave", L"games.example/play"),
             row("Brave, allowed", L"brave.exe", L"brave", L"allowed.example/"),
             row("a find bar's and a page's own fields denied", L"chrome.exe", L"page", L"allowed.example/"),
+            row("2,000 elements in the tab strip, ahead of the toolbar", L"vivaldi.exe", L"tabs", L"games.example/x"),
+            row("an empty field, as on a new tab", L"opera.exe", L"edge", L""),
+            row("no tree served", L"msedge.exe", nullptr, L""),
         });
         EXPECT_GT(host.log.Count("GetChromeVersion() m_ChromeVersion = [0]"), 0);
         std::set<std::string> read;  // one line text per browser
         for (const auto& message : host.log.Messages())
             if (message.find("[URL=allowed.example/]") != std::string::npos) read.insert(message);
         EXPECT_EQ(read.size(), on ? 3u : 0u) << "each allowed browser read";
+        EXPECT_EQ(host.log.Count("[NO ADDRESS]") > 0, on) << "the empty field, the platform's object";
     }
 }
 
