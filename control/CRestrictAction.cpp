@@ -135,6 +135,10 @@ BOOL CRestrictAction::RestrictAction(LPCWSTR pszTitle, LPCWSTR pszPath, int nAct
     return TRUE;
 }
 
+void CRestrictAction::OnTimer(UINT_PTR nIDEvent) {
+    if (nIDEvent == m_nTimerId) TakeTurn(OwnTurn::kTick);
+}
+
 void CRestrictAction::TakeTurn(OwnTurn turn) {
     // The modes first: a module kept loaded past the host's FreeLibrary (by
     // a read left behind) touches no host memory once every mode is off.
@@ -153,7 +157,7 @@ void CRestrictAction::TakeTurn(OwnTurn turn) {
 }
 
 LRESULT CRestrictAction::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_TIMER && static_cast<UINT_PTR>(wParam) == m_nTimerId) TakeTurn(OwnTurn::kTick);
+    if (message == WM_TIMER) OnTimer(static_cast<UINT_PTR>(wParam));
     return Window::HandleMessage(message, wParam, lParam);
 }
 

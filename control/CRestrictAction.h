@@ -70,6 +70,7 @@ protected:
 private:
     // The turns the window's own thread takes.
     enum class OwnTurn { kTick, kForegroundChange };
+    void OnTimer(UINT_PTR nIDEvent);
     void TakeTurn(OwnTurn turn);
     void KillTimer();
     BOOL* ModeFlag(int nMode) noexcept;
