@@ -1,17 +1,33 @@
 #include "apprestrict/ApplicationCheck.h"
 
+#include "apprestrict/ProcessNames.h"
 #include "fw/HostLog.h"
 
 namespace {
 
-// Walks the host's list head to tail, logging each comparison with
-// `format`, until an entry names the record's executable. No path, wildcard
-// or prefix matching.
-bool IsListed(CHostLog* log, const void* list, const CLIENT_APP_INFO& info, const wchar_t* format) {
+// One comparison's log line, without and with the original name.
+struct CheckLines {
+    const wchar_t* exe;
+    const wchar_t* exeAndOriginal;
+};
+const CheckLines kDenyLines = {L"CRestrictAction::CheckApplicationRestrict [RESTRICT=%s] [EXE=%s]",
+                               L"CRestrictAction::CheckApplicationRestrict [RESTRICT=%s] [EXE=%s] [ORIGINAL=%s]"};
+const CheckLines kAllowLines = {L"CRestrictAction::CheckApplicationRestrict [APPROVE=%s] [EXE=%s]",
+                                L"CRestrictAction::CheckApplicationRestrict [APPROVE=%s] [EXE=%s] [ORIGINAL=%s]"};
+
+// Walks the host's list head to tail, logging each comparison, until an
+// entry names the record's executable or, when there is one, its original
+// name. No path, wildcard or prefix matching.
+bool IsListed(CHostLog* log, const void* list, const CLIENT_APP_INFO& info, const std::wstring& original,
+              const CheckLines& lines) {
     const std::wstring name = ToLower(info.szAppExeName);
     for (const CLIENT_APP_INFO& entry : HostRecords(list)) {
-        Log(log, RA_LOG_TRACE, format, entry.szAppExeName, info.szAppExeName);
-        if (ToLower(entry.szAppExeName) == name) return true;
+        if (original.empty())
+            Log(log, RA_LOG_TRACE, lines.exe, entry.szAppExeName, info.szAppExeName);
+        else
+            Log(log, RA_LOG_TRACE, lines.exeAndOriginal, entry.szAppExeName, info.szAppExeName, original.c_str());
+        const std::wstring listed = ToLower(entry.szAppExeName);
+        if (listed == name || (!original.empty() && listed == original)) return true;
     }
     return false;
 }
@@ -19,12 +35,13 @@ bool IsListed(CHostLog* log, const void* list, const CLIENT_APP_INFO& info, cons
 }  // namespace
 
 Verdict CheckApplicationRestrict(const WindowFacts& window, const AppRule& rule, const Exemptions& exemptions,
-                                 CHostLog* log) {
-    if (IsExemptApplication(window.record, TRUE, exemptions)) return {};
+                                 CHostLog* log, ProcessNames* originalNames) {
+    const CLIENT_APP_INFO& info = window.record;
+    if (IsExemptApplication(info, TRUE, exemptions)) return {};
+    std::wstring original = originalNames ? originalNames->OriginalNameOf(info.dwProcessId) : std::wstring();
+    if (original == ToLower(info.szAppExeName)) original.clear();  // nothing more to match
     const bool denyList = rule.param != 0;
-    const wchar_t* format = denyList ? L"CRestrictAction::CheckApplicationRestrict [RESTRICT=%s] [EXE=%s]"
-                                     : L"CRestrictAction::CheckApplicationRestrict [APPROVE=%s] [EXE=%s]";
-    if (IsListed(log, rule.list, window.record, format) != denyList) return {};
+    if (IsListed(log, rule.list, info, original, denyList ? kDenyLines : kAllowLines) != denyList) return {};
     Verdict verdict = Verdict::End(window.window, false);
     verdict.notice = Verdict::Notice::kAppRestricted;
     return verdict;

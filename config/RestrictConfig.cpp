@@ -26,6 +26,8 @@ struct OptionKey {
 };
 const OptionKey kOptionKeys[] = {
     {L"CURRENT_BROWSERS", &RestrictOptions::currentBrowsers},
+    {L"FOREGROUND_EVENTS", &RestrictOptions::foregroundEvents},
+    {L"MATCH_ORIGINAL_NAME", &RestrictOptions::matchOriginalName},
 };
 
 // Indexed by ControlCategory.

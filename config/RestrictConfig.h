@@ -16,6 +16,14 @@ struct RestrictOptions {
     // readers do not find has its address field read from its accessible
     // tree.
     bool currentBrowsers = true;
+    // FOREGROUND_EVENTS: a window coming to the front is examined at once,
+    // as a tick examines the foreground window, without waiting for the
+    // timer.
+    bool foregroundEvents = false;
+    // MATCH_ORIGINAL_NAME: application lists also match the name a program
+    // was built under (its version resource), so a renamed copy is judged
+    // as the original.
+    bool matchOriginalName = false;
 };
 
 struct RestrictConfig {

@@ -78,6 +78,10 @@ BOOL CRestrictAction::Initial(void* pHostWnd, void* pHostContext, BOOL* pbEnable
                     {config->exemptFolders.begin(), config->exemptFolders.end()}};
     if (config->useTitleLists) m_configuredTitles = std::move(config->titleLists);
     m_options = config->options;
+    // The events come to the installing thread, which must be the window's:
+    // it pumps, and the hook goes with the window.
+    if (m_options.foregroundEvents && GetWindowThreadProcessId(hwnd(), nullptr) == GetCurrentThreadId())
+        m_foregroundEvents = std::make_unique<ForegroundEvents>([this](HWND) { TakeTurn(OwnTurn::kForegroundChange); });
     return TRUE;
 }
 
@@ -132,17 +136,24 @@ BOOL CRestrictAction::RestrictAction(LPCWSTR pszTitle, LPCWSTR pszPath, int nAct
 }
 
 void CRestrictAction::OnTimer(UINT_PTR nIDEvent) {
+    if (nIDEvent == m_nTimerId) TakeTurn(OwnTurn::kTick);
+}
+
+void CRestrictAction::TakeTurn(OwnTurn turn) {
     // The modes first: a module kept loaded past the host's FreeLibrary (by
     // a read left behind) touches no host memory once every mode is off.
-    if (nIDEvent != m_nTimerId || !AnyMode() || !IsEnabled()) return;
-    // A host thread's sweep holds the lock: skip this tick rather than stop
+    if (!AnyMode() || !IsEnabled()) return;
+    // A host thread's sweep holds the lock: skip this turn rather than stop
     // this thread's messages, which that sweep may be waiting for. A sweep
     // of this thread runs when the host pumps messages inside a
     // notification: a second one inside it would act on the windows the
     // first is acting on.
     const auto lock = m_cs.TryLock();
     if (!lock || m_bSweeping) return;
-    RestrictWindows(nullptr, nullptr, FALSE, 0);
+    if (turn == OwnTurn::kTick)
+        RestrictWindows(nullptr, nullptr, FALSE, 0);
+    else
+        RestrictForeground();
 }
 
 LRESULT CRestrictAction::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -156,7 +167,11 @@ void CRestrictAction::KillTimer() {
     m_nTimerId = 0;
 }
 
+// On another thread than the window's, Windows refuses to remove the event
+// hook (Wine does not): the host guide asks for an unload on the loading
+// thread when FOREGROUND_EVENTS is on.
 BOOL CRestrictAction::DestroyWindow() {
+    m_foregroundEvents.reset();
     KillTimer();
     m_exemptions = {};
     m_configuredTitles.reset();

@@ -2,12 +2,14 @@
 // pointers, the configuration, the timer-driven sweep and its lock.
 //
 // Threads: the object and its hidden window belong to the thread that loaded
-// the library; Initial runs there (it sets the window's timer). The other
-// exports may come from any host thread. Each sweep holds m_cs from start to
-// end. A timer tick that finds a sweep running, on another thread or nested
-// on its own (a host that pumps messages while it handles a notification),
-// skips its turn; Restrict waits for the lock. Mode words are single aligned
-// 32-bit values written without a lock.
+// the library; Initial runs there (it sets the window's timer, and with
+// [OPTIONS] FOREGROUND_EVENTS=1 installs the foreground event hook there).
+// The other exports may come from any host thread. Each sweep holds m_cs
+// from start to end. A timer tick or a foreground change that finds a sweep
+// running, on another thread or nested on its own (a host that pumps
+// messages while it handles a notification), skips its turn; Restrict waits
+// for the lock. Mode words are single aligned 32-bit values written without
+// a lock.
 //
 // The sweep (Sweep.cpp) is the only code that closes windows, ends processes
 // and notifies the host: the checks it asks only return verdicts.
@@ -17,6 +19,7 @@
 #include "apprestrict/ApplicationCheck.h"
 #include "apprestrict/Exemption.h"
 #include "config/RestrictConfig.h"
+#include "control/ForegroundEvents.h"
 #include "fw/CriticalSection.h"
 #include "fw/HostObjects.h"
 #include "fw/Verdict.h"
@@ -27,8 +30,7 @@
 #include <optional>
 #include <string>
 
-class ProcessNames;
-class ReportList;
+struct SweepPass;
 using SweepRecord = std::unique_ptr<CLIENT_APP_INFO>;
 
 // What the host asked for with Restrict.
@@ -56,7 +58,8 @@ public:
     BOOL StopRestrictAction(int nMode);
     BOOL IsRestrict(int nMode) const;
     BOOL RestrictAction(LPCWSTR pszTitle, LPCWSTR pszPath, int nAction);
-    // Kills the timer, empties the configuration, destroys the window.
+    // Removes the foreground event hook, kills the timer, empties the
+    // configuration, destroys the window.
     BOOL DestroyWindow();
     // Only the input hooks this process installed; another host's stay.
     void RemoveOwnHooks();
@@ -65,7 +68,10 @@ protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    // The turns the window's own thread takes.
+    enum class OwnTurn { kTick, kForegroundChange };
     void OnTimer(UINT_PTR nIDEvent);
+    void TakeTurn(OwnTurn turn);
     void KillTimer();
     BOOL* ModeFlag(int nMode) noexcept;
     const BOOL* ModeFlag(int nMode) const noexcept { return const_cast<CRestrictAction*>(this)->ModeFlag(nMode); }
@@ -76,15 +82,17 @@ private:
     void InstallHook();
     void UninstallHook();
 
-    // The sweep (Sweep.cpp). `host` is null for a periodic sweep.
+    // The sweep (Sweep.cpp): a timer tick's or the host's, over the
+    // foreground window and, when due, every window; or, for a foreground
+    // change, the foreground window alone, as a tick examines it.
     void RestrictWindows(LPCWSTR pszTitle, LPCWSTR pszPath, BOOL bHostRequest, int nAction);
-    bool SweepForeground(HWND foreground, const HostRequest* host, bool reportDue, ReportList& report,
-                         ProcessNames& names);
-    void SweepWindow(HWND hwnd, HWND foreground, const HostRequest* host, bool reportDue, ReportList& report,
-                     ProcessNames& names);
-    bool ApplyModes(HWND hwnd, SweepRecord& record, const std::wstring& caption, bool reportDue, ReportList& report);
+    void RestrictForeground();
+    bool SweepForeground(HWND foreground, SweepPass& pass);
+    bool SkipsWalk(bool reportDue);
+    void SweepWindow(HWND hwnd, HWND foreground, SweepPass& pass);
+    bool ApplyModes(HWND hwnd, SweepRecord& record, const std::wstring& caption, SweepPass& pass);
     // The active modes' checks in fixed order; the first that holds decides.
-    Verdict Judge(const WindowFacts& window);
+    Verdict Judge(const WindowFacts& window, SweepPass& pass);
     void ApplyHostAction(HWND hwnd, const CLIENT_APP_INFO& record, const HostRequest& host);
     // Asks the host first when the verdict says so, acts, notifies.
     void Enforce(const Verdict& verdict, CLIENT_APP_INFO& record);
@@ -123,4 +131,7 @@ private:
     int m_nSweepSkipCount = 0;
     int m_nSweepSkipLimit = kDefaultSweepSkipLimit;
     int m_ChromeVersion = 0;  // the installed Chrome's, once found
+
+    // Last, so that it goes first: its callback takes m_cs.
+    std::unique_ptr<ForegroundEvents> m_foregroundEvents;
 };

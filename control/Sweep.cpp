@@ -3,29 +3,22 @@
 // (m_nSweepSkipLimit + 1), to every visible top-level window. The checks
 // judge; only the sweep closes windows, ends processes and notifies the host.
 #include "apprestrict/ControlWatch.h"
-#include "apprestrict/ProcessImages.h"
+#include "apprestrict/ProcessNames.h"
 #include "control/CRestrictAction.h"
 #include "control/ReportList.h"
 #include "fw/Text.h"
 #include "urlrestrict/UrlRestrictEntry.h"
 
 #include <cwchar>
-#include <map>
 #include <utility>
 #include <vector>
 
-// The image paths named in one sweep, by process id: the windows of one
-// program share one naming.
-class ProcessNames {
-public:
-    const std::wstring& PathOf(DWORD pid) {
-        const auto [entry, added] = paths_.try_emplace(pid);
-        if (added) entry->second = ProcessImagePath(pid);
-        return entry->second;
-    }
-
-private:
-    std::map<DWORD, std::wstring> paths_;
+// What one sweep keeps while it runs.
+struct SweepPass {
+    const HostRequest* host = nullptr;  // null but for Restrict
+    bool reportDue = false;
+    ReportList report;
+    ProcessNames names;
 };
 
 namespace {
@@ -40,6 +33,12 @@ bool IdentifyProcess(HWND hwnd, ProcessNames& names) {
     GetWindowThreadProcessId(hwnd, &g_dwCurrentPid);
     g_strCurrentExePath = g_dwCurrentPid ? names.PathOf(g_dwCurrentPid) : std::wstring();
     return g_dwCurrentPid != 0;
+}
+
+// The foreground window; null when the desktop itself is in front.
+HWND ForegroundWindow() {
+    const HWND foreground = GetForegroundWindow();
+    return foreground == GetDesktopWindow() ? nullptr : foreground;
 }
 
 // File name with extension, lower case.
@@ -105,93 +104,104 @@ private:
 void CRestrictAction::RestrictWindows(LPCWSTR pszTitle, LPCWSTR pszPath, BOOL bHostRequest, int nAction) {
     const SweepMark mark(m_bSweeping);
     const HostRequest request{pszTitle, pszPath, nAction};
-    const HostRequest* host = bHostRequest ? &request : nullptr;
-
-    bool reportDue = false;
-    if (!host && m_bAppWatch) {
+    SweepPass pass;
+    pass.host = bHostRequest ? &request : nullptr;
+    if (!pass.host && m_bAppWatch) {
         const DWORD now = GetTickCount();
         if (now - m_dwAppWatchStart >= m_dwAppWatchPeriod) {
-            reportDue = true;
+            pass.reportDue = true;
             m_dwAppWatchStart = now;
         }
     }
 
-    ReportList report;
-    ProcessNames names;
-    HWND foreground = GetForegroundWindow();
-    if (foreground == GetDesktopWindow()) foreground = nullptr;
+    const HWND foreground = ForegroundWindow();
     // An exception here ends the sweep; the caller's guard releases m_cs.
-    if (foreground && !SweepForeground(foreground, host, reportDue, report, names)) return;
+    if (foreground && !SweepForeground(foreground, pass) && SkipsWalk(pass.reportDue)) return;
 
     // Listed first: a window that goes meanwhile (closed by this walk, or a
     // program that opens and closes windows all the time) is passed over
     // instead of ending the walk.
     for (HWND hwnd : TopLevelWindows()) {
         try {
-            SweepWindow(hwnd, foreground, host, reportDue, report, names);
+            SweepWindow(hwnd, foreground, pass);
         } catch (...) {
             // Ends this window's turn only.
         }
     }
 
-    if (m_bAppWatch && reportDue)
-        SendMessageW(HostWindow(), WM_RA_APPWATCH_REPORT, reinterpret_cast<WPARAM>(report.get()), 0);
+    if (m_bAppWatch && pass.reportDue)
+        SendMessageW(HostWindow(), WM_RA_APPWATCH_REPORT, reinterpret_cast<WPARAM>(pass.report.get()), 0);
 }
 
-bool CRestrictAction::SweepForeground(HWND foreground, const HostRequest* host, bool reportDue, ReportList& report,
-                                      ProcessNames& names) {
-    if (!IdentifyProcess(foreground, names)) return true;
+// The window in front now, as a tick would find it, not the one an event
+// named: any program may raise the event for any window. No report is due,
+// and the walk's cadence is the timer's alone.
+void CRestrictAction::RestrictForeground() {
+    const SweepMark mark(m_bSweeping);
+    SweepPass pass;
+    if (const HWND foreground = ForegroundWindow()) SweepForeground(foreground, pass);
+}
+
+// True when the walk follows whatever its cadence: the window has no
+// record, the host asked, or its record went into the report.
+bool CRestrictAction::SweepForeground(HWND foreground, SweepPass& pass) {
+    if (!IdentifyProcess(foreground, pass.names)) return true;
     g_strCurrentExePath = ToLower(g_strCurrentExePath);
     const std::wstring caption = WindowCaption(foreground, RA_TEXT_LEN);
     if (caption.empty()) return true;
 
     SweepRecord record = MakeRecord(TRUE, caption);
-    if (host) {
-        ApplyHostAction(foreground, *record, *host);
+    if (pass.host) {
+        ApplyHostAction(foreground, *record, *pass.host);
         return true;
     }
-    if (ApplyModes(foreground, record, caption, reportDue, report)) return true;
-    if (m_nSweepSkipCount < m_nSweepSkipLimit && !reportDue) {
-        ++m_nSweepSkipCount;
-        return false;
-    }
-    m_nSweepSkipCount = 0;
-    return true;
+    return ApplyModes(foreground, record, caption, pass);
 }
 
-void CRestrictAction::SweepWindow(HWND hwnd, HWND foreground, const HostRequest* host, bool reportDue,
-                                  ReportList& report, ProcessNames& names) {
+// A tick walks one time in (m_nSweepSkipLimit + 1), and whenever a report
+// is due.
+bool CRestrictAction::SkipsWalk(bool reportDue) {
+    if (m_nSweepSkipCount < m_nSweepSkipLimit && !reportDue) {
+        ++m_nSweepSkipCount;
+        return true;
+    }
+    m_nSweepSkipCount = 0;
+    return false;
+}
+
+void CRestrictAction::SweepWindow(HWND hwnd, HWND foreground, SweepPass& pass) {
     std::wstring caption;
-    if (IsSkippedInWalk(hwnd, foreground, caption) || !IdentifyProcess(hwnd, names)) return;
+    if (IsSkippedInWalk(hwnd, foreground, caption) || !IdentifyProcess(hwnd, pass.names)) return;
     SweepRecord record = MakeRecord(FALSE, caption);
-    if (host)
-        ApplyHostAction(hwnd, *record, *host);
+    if (pass.host)
+        ApplyHostAction(hwnd, *record, *pass.host);
     else
-        ApplyModes(hwnd, record, caption, reportDue, report);
+        ApplyModes(hwnd, record, caption, pass);
 }
 
 // Returns true when the record went into the report, which then owns it.
-bool CRestrictAction::ApplyModes(HWND hwnd, SweepRecord& record, const std::wstring& caption, bool reportDue,
-                                 ReportList& report) {
+bool CRestrictAction::ApplyModes(HWND hwnd, SweepRecord& record, const std::wstring& caption, SweepPass& pass) {
     const bool readsClass = m_bControlWatch || m_bIELock || m_bUrlRestrict;
-    const Verdict verdict = Judge({hwnd, *record, readsClass ? WindowClass(hwnd) : std::wstring(), caption});
+    const Verdict verdict = Judge({hwnd, *record, readsClass ? WindowClass(hwnd) : std::wstring(), caption}, pass);
     if (verdict.Holds()) {
         Enforce(verdict, *record);
         return false;
     }
     const bool foreground = record->bForeground != FALSE;
-    if (!m_bAppWatch || (!foreground && report.Contains(*record))) return false;
-    if (!reportDue || IsExemptApplication(*record, TRUE, m_exemptions)) return false;
-    report.Append(std::move(record));
+    if (!m_bAppWatch || (!foreground && pass.report.Contains(*record))) return false;
+    if (!pass.reportDue || IsExemptApplication(*record, TRUE, m_exemptions)) return false;
+    pass.report.Append(std::move(record));
     return true;
 }
 
-Verdict CRestrictAction::Judge(const WindowFacts& window) {
+Verdict CRestrictAction::Judge(const WindowFacts& window, SweepPass& pass) {
     CHostLog* log = HostLog();
     Verdict verdict;
     if (m_bControlWatch)
         verdict = CheckControlWatch(window, m_nControlWatchFlags, m_configuredTitles ? &*m_configuredTitles : nullptr);
-    if (!verdict.Holds() && m_bAppRestrict) verdict = CheckApplicationRestrict(window, m_appRule, m_exemptions, log);
+    ProcessNames* originalNames = m_options.matchOriginalName ? &pass.names : nullptr;
+    if (!verdict.Holds() && m_bAppRestrict)
+        verdict = CheckApplicationRestrict(window, m_appRule, m_exemptions, log, originalNames);
     const bool fields = m_options.currentBrowsers;
     if (!verdict.Holds() && m_bIELock) verdict = CheckIELock(window, m_pIELockParam, m_ChromeVersion, fields, log);
     if (!verdict.Holds() && m_bUrlRestrict)
