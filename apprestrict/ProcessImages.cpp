@@ -12,7 +12,7 @@ namespace {
 using PFN_EnumProcessModules = BOOL(WINAPI*)(HANDLE, HMODULE*, DWORD, DWORD*);
 using PFN_GetModuleFileNameExA = DWORD(WINAPI*)(HANDLE, HMODULE, LPSTR, DWORD);
 
-HMODULE g_hPsapi;
+UniqueLibrary g_hPsapi;
 PFN_EnumProcessModules g_pfnEnumProcessModules;
 PFN_GetModuleFileNameExA g_pfnGetModuleFileNameExA;
 BOOL g_bWow64;  // this module runs 32-bit on 64-bit Windows
@@ -34,23 +34,18 @@ bool MayListModules(HANDLE process) {
 
 }  // namespace
 
-void ResetProcessEntryPoints() {
-    g_hPsapi = nullptr;
-    g_pfnEnumProcessModules = nullptr;
-    g_pfnGetModuleFileNameExA = nullptr;
-}
-
 void BindProcessEntryPoints() {
     IsWow64Process(GetCurrentProcess(), &g_bWow64);
-    g_hPsapi = LoadLibraryW(L"PSAPI.DLL");
+    g_hPsapi.reset(LoadLibraryW(L"PSAPI.DLL"));
     if (!g_hPsapi) return;
-    Bind(g_pfnEnumProcessModules, g_hPsapi, "EnumProcessModules");
-    Bind(g_pfnGetModuleFileNameExA, g_hPsapi, "GetModuleFileNameExA");
+    Bind(g_pfnEnumProcessModules, g_hPsapi.get(), "EnumProcessModules");
+    Bind(g_pfnGetModuleFileNameExA, g_hPsapi.get(), "GetModuleFileNameExA");
 }
 
 void FreeProcessLibraries() {
-    if (g_hPsapi) FreeLibrary(g_hPsapi);
-    ResetProcessEntryPoints();
+    g_pfnEnumProcessModules = nullptr;
+    g_pfnGetModuleFileNameExA = nullptr;
+    g_hPsapi.reset();
 }
 
 std::wstring ProcessImagePath(DWORD pid) {

@@ -14,7 +14,9 @@
 extern DWORD g_dwCurrentPid;
 extern std::wstring g_strCurrentExePath;
 
-void ResetProcessEntryPoints();
+// Binds the entry points when the controller's window is created; a missing
+// library or entry point leaves its variable null. Freed, and the entry
+// points cleared, with the controller.
 void BindProcessEntryPoints();
 void FreeProcessLibraries();
 

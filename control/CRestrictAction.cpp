@@ -30,7 +30,6 @@ bool IsMode(int nMode) { return nMode >= MODE_IELOCK && nMode <= MODE_CONTROLWAT
 
 CRestrictAction::CRestrictAction() {
     m_urlRule.checkUrl = &g_bCheckUrl;
-    ResetProcessEntryPoints();
 }
 
 CRestrictAction::~CRestrictAction() {
