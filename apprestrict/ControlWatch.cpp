@@ -102,4 +102,3 @@ Verdict CheckControlWatch(const WindowFacts& window, DWORD flags, const TitleLis
                                      });
     return closed ? Verdict::Close(window.window) : Verdict{};
 }
-

@@ -81,7 +81,6 @@ public:
     explicit HostRecords(const void* list) noexcept : list_(static_cast<const RA_PTRLIST*>(list)) {}
     iterator begin() const noexcept { return iterator(list_ ? list_->pNodeHead : nullptr); }
     iterator end() const noexcept { return iterator(nullptr); }
-    bool empty() const noexcept { return begin() == end(); }
 
 private:
     const RA_PTRLIST* list_;

@@ -1,8 +1,6 @@
 // The module's globals, set by the library entry.
 #pragma once
 
-#include <windows.h>
-
 class CRestrictAction;
 
 // The one controller; null before attach, after detach and when its
