@@ -68,13 +68,11 @@ BOOL CRestrictAction::Initial(void* pHostWnd, void* pHostContext, BOOL* pbEnable
     m_pHostWnd = pHostWnd;
     m_bInitialized = TRUE;
     m_nTimerId = SetTimer(hwnd(), kTimerEventId, m_nTimerInterval, nullptr);
+    m_exemptions.host = m_host;
     std::optional<RestrictConfig> config = LoadRestrictConfig(m_host.Text(RA_SLOT_BASE_FOLDER));
-    if (!config) {
-        m_exemptions.host = m_host;
-        return FALSE;
-    }
-    m_exemptions = {m_host, std::move(config->exemptExes),
-                    {config->exemptFolders.begin(), config->exemptFolders.end()}};
+    if (!config) return FALSE;
+    m_exemptions.exes = std::move(config->exemptExes);
+    m_exemptions.folders.assign(config->exemptFolders.begin(), config->exemptFolders.end());
     if (config->useTitleLists) m_configuredTitles = std::move(config->titleLists);
     m_options = config->options;
     // The events come to the installing thread, which must be the window's:
