@@ -75,8 +75,8 @@ const HookKind kHookKinds[] = {
 }  // namespace
 
 HWND IsBrowserForeground() {
-    const HWND foreground = GetForegroundWindow();
-    if (!foreground || foreground == GetDesktopWindow()) return nullptr;
+    const HWND foreground = ForegroundWindow();
+    if (!foreground) return nullptr;
     wchar_t windowClass[kClassChars] = {};
     GetClassNameW(foreground, windowClass, kClassChars);
     for (const wchar_t* browser : kBrowserFrameClasses)

@@ -35,12 +35,6 @@ bool IdentifyProcess(HWND hwnd, ProcessNames& names) {
     return g_dwCurrentPid != 0;
 }
 
-// The foreground window; null when the desktop itself is in front.
-HWND ForegroundWindow() {
-    const HWND foreground = GetForegroundWindow();
-    return foreground == GetDesktopWindow() ? nullptr : foreground;
-}
-
 // File name with extension, lower case.
 std::wstring ExeNameOf(const std::wstring& path) {
     wchar_t name[256] = {};

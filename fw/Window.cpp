@@ -7,6 +7,11 @@ HINSTANCE ThisModule() {
     return module;
 }
 
+HWND ForegroundWindow() {
+    const HWND foreground = GetForegroundWindow();
+    return foreground == GetDesktopWindow() ? nullptr : foreground;
+}
+
 Window::~Window() {
     Destroy();
     // Fails while a window of another thread still uses the class; the class

@@ -42,3 +42,7 @@ private:
 
 // The module (EXE or DLL) whose code this is.
 HINSTANCE ThisModule();
+
+// The foreground window; null when there is none or the desktop itself is
+// in front. Allocates nothing and sends no message: the input hooks ask it.
+HWND ForegroundWindow();
