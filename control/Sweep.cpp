@@ -79,8 +79,6 @@ std::vector<HWND> TopLevelWindows() {
     return windows;
 }
 
-}  // namespace
-
 // Marks a sweep as running for its length; Restrict may nest one in a
 // timer sweep on the same thread.
 class SweepMark {
@@ -94,6 +92,8 @@ private:
     bool& sweeping_;
     const bool outer_;
 };
+
+}  // namespace
 
 void CRestrictAction::RestrictWindows(LPCWSTR pszTitle, LPCWSTR pszPath, BOOL bHostRequest, int nAction) {
     const SweepMark mark(m_bSweeping);
