@@ -64,10 +64,9 @@ BOOL CRestrictAction::Initial(void* pHostWnd, void* pHostContext, BOOL* pbEnable
     if (m_bInitialized) return TRUE;
     m_pbEnabled = pbEnabled;
     m_host = HostContext(pHostContext);
-    m_nTimerInterval = nTimerInterval;
     m_pHostWnd = pHostWnd;
     m_bInitialized = TRUE;
-    m_nTimerId = SetTimer(hwnd(), kTimerEventId, m_nTimerInterval, nullptr);
+    m_nTimerId = SetTimer(hwnd(), kTimerEventId, nTimerInterval, nullptr);
     m_exemptions.host = m_host;
     std::optional<RestrictConfig> config = LoadRestrictConfig(m_host.Text(RA_SLOT_BASE_FOLDER));
     if (!config) return FALSE;
@@ -127,8 +126,9 @@ BOOL CRestrictAction::RestrictAction(LPCWSTR pszTitle, LPCWSTR pszPath, int nAct
     if (!m_bInitialized || !IsEnabled()) return TRUE;
     Log(HostLog(), RA_LOG_SYSTEM, L"CRestrictAction::RestrictAction, [TITLE=%s] [PATH=%s].",
         pszTitle ? pszTitle : L"", pszPath ? pszPath : L"");
+    const HostRequest request{pszTitle, pszPath, nAction};
     const auto lock = m_cs.Lock();
-    RestrictWindows(pszTitle, pszPath, TRUE, nAction);
+    RestrictWindows(&request);
     return TRUE;
 }
 
@@ -148,7 +148,7 @@ void CRestrictAction::TakeTurn(OwnTurn turn) {
     const auto lock = m_cs.TryLock();
     if (!lock || m_bSweeping) return;
     if (turn == OwnTurn::kTick)
-        RestrictWindows(nullptr, nullptr, FALSE, 0);
+        RestrictWindows(nullptr);
     else
         RestrictForeground();
 }

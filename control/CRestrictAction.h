@@ -40,7 +40,8 @@ struct HostRequest {
     int action;
 };
 
-enum { kTimerEventId = 100, kDefaultTimerInterval = 5000, kDefaultSweepSkipLimit = 10 };
+// kSweepSkipLimit: the timer ticks that pass over the walk between two walks.
+enum { kTimerEventId = 100, kSweepSkipLimit = 10 };
 
 class CRestrictAction : public Window {
 public:
@@ -82,10 +83,10 @@ private:
     void InstallHook();
     void UninstallHook();
 
-    // The sweep (Sweep.cpp): a timer tick's or the host's, over the
-    // foreground window and, when due, every window; or, for a foreground
-    // change, the foreground window alone, as a tick examines it.
-    void RestrictWindows(LPCWSTR pszTitle, LPCWSTR pszPath, BOOL bHostRequest, int nAction);
+    // The sweep (Sweep.cpp): a timer tick's (`host` null) or the host's,
+    // over the foreground window and, when due, every window; or, for a
+    // foreground change, the foreground window alone, as a tick examines it.
+    void RestrictWindows(const HostRequest* host);
     void RestrictForeground();
     bool SweepForeground(HWND foreground, SweepPass& pass);
     bool SkipsWalk(bool reportDue);
@@ -102,7 +103,6 @@ private:
     HostContext m_host;
     void* m_pHostWnd = nullptr;
     BOOL* m_pbEnabled = nullptr;
-    UINT m_nTimerInterval = kDefaultTimerInterval;
     UINT_PTR m_nTimerId = 0;
 
     // Mode switches, and what each mode was started with.
@@ -129,7 +129,6 @@ private:
     DWORD m_dwAppWatchStart = 0;
     DWORD m_dwAppWatchPeriod = 0;
     int m_nSweepSkipCount = 0;
-    int m_nSweepSkipLimit = kDefaultSweepSkipLimit;
     int m_ChromeVersion = 0;  // the installed Chrome's, once found
 
     // Last, so that it goes first: its callback takes m_cs.

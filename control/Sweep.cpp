@@ -1,6 +1,6 @@
 // The sweep: one pass over the interactive desktop applying every active
 // mode to the foreground window and, one timer tick in
-// (m_nSweepSkipLimit + 1), to every visible top-level window. The checks
+// (kSweepSkipLimit + 1), to every visible top-level window. The checks
 // judge; only the sweep closes windows, ends processes and notifies the host.
 #include "apprestrict/ControlWatch.h"
 #include "apprestrict/ProcessNames.h"
@@ -95,11 +95,10 @@ private:
 
 }  // namespace
 
-void CRestrictAction::RestrictWindows(LPCWSTR pszTitle, LPCWSTR pszPath, BOOL bHostRequest, int nAction) {
+void CRestrictAction::RestrictWindows(const HostRequest* host) {
     const SweepMark mark(m_bSweeping);
-    const HostRequest request{pszTitle, pszPath, nAction};
     SweepPass pass;
-    pass.host = bHostRequest ? &request : nullptr;
+    pass.host = host;
     if (!pass.host && m_bAppWatch) {
         const DWORD now = GetTickCount();
         if (now - m_dwAppWatchStart >= m_dwAppWatchPeriod) {
@@ -152,10 +151,10 @@ bool CRestrictAction::SweepForeground(HWND foreground, SweepPass& pass) {
     return ApplyModes(foreground, record, caption, pass);
 }
 
-// A tick walks one time in (m_nSweepSkipLimit + 1), and whenever a report
+// A tick walks one time in (kSweepSkipLimit + 1), and whenever a report
 // is due.
 bool CRestrictAction::SkipsWalk(bool reportDue) {
-    if (m_nSweepSkipCount < m_nSweepSkipLimit && !reportDue) {
+    if (m_nSweepSkipCount < kSweepSkipLimit && !reportDue) {
         ++m_nSweepSkipCount;
         return true;
     }
