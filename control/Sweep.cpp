@@ -137,11 +137,12 @@ void CRestrictAction::RestrictForeground() {
 
 // True when the walk follows whatever its cadence: the window has no
 // record, the host asked, or its record went into the report.
+// The caption first, as in the walk: it costs no call into the process,
+// which a captionless window (the taskbar in front) then does not get.
 bool CRestrictAction::SweepForeground(HWND foreground, SweepPass& pass) {
-    if (!IdentifyProcess(foreground, pass.names)) return true;
-    g_strCurrentExePath = ToLower(g_strCurrentExePath);
     const std::wstring caption = WindowCaption(foreground, RA_TEXT_LEN);
-    if (caption.empty()) return true;
+    if (caption.empty() || !IdentifyProcess(foreground, pass.names)) return true;
+    g_strCurrentExePath = ToLower(g_strCurrentExePath);
 
     SweepRecord record = MakeRecord(TRUE, caption);
     if (pass.host) {
