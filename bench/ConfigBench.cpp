@@ -115,11 +115,8 @@ void Ticks(const std::wstring& base, HWND front, std::vector<double>& times) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    const int runs = argc > 1 ? _wtoi(argv[1]) : kDefaultRuns;
-    if (runs <= 0) {
-        fwprintf(stderr, L"usage: ConfigBench [RUNS]\n");
-        return 2;
-    }
+    const int runs = CountArgument(argc, argv, kDefaultRuns, L"ConfigBench [RUNS]");
+    if (!runs) return 2;
     const std::wstring thousand = ThousandEach();
     const std::pair<const wchar_t*, Bytes> files[] = {
         {L"small valid file (5 lines)", Ansi(kSmall)},

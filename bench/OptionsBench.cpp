@@ -145,11 +145,8 @@ void Naming(const std::vector<std::wstring>& options, const ChildProcess& allowe
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    const int trials = argc > 1 ? _wtoi(argv[1]) : kDefaultTrials;
-    if (trials <= 0) {
-        fwprintf(stderr, L"usage: OptionsBench [TRIALS] [KEY=VALUE...]\n");
-        return 2;
-    }
+    const int trials = CountArgument(argc, argv, kDefaultTrials, L"OptionsBench [TRIALS] [KEY=VALUE...]");
+    if (!trials) return 2;
     const std::vector<std::wstring> options(argv + std::min(argc, 2), argv + argc);
     wprintf(L"[OPTIONS]:");
     for (const auto& option : options) wprintf(L" %ls", option.c_str());

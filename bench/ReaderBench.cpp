@@ -225,11 +225,8 @@ bool ReadOwnThreadFields(const wchar_t* kind, const wchar_t* shape, int reads) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    const int reads = argc > 1 ? _wtoi(argv[1]) : kDefaultReads;
-    if (reads <= 0) {
-        fwprintf(stderr, L"usage: ReaderBench [READS]\n");
-        return 2;
-    }
+    const int reads = CountArgument(argc, argv, kDefaultReads, L"ReaderBench [READS]");
+    if (!reads) return 2;
     const ChromeRegistered chrome;
     Bench bench(reads);
     if (!bench.Ready()) return 1;
