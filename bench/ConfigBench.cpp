@@ -15,7 +15,6 @@
 #include "support/TestHost.h"
 
 #include <cstdio>
-#include <fstream>
 
 namespace {
 
@@ -74,8 +73,7 @@ std::wstring ThousandEach() {
 std::wstring BaseWithIni(const Bytes& bytes) {
     static int made = 0;
     const std::wstring base = ScratchFolder(L"cfgbench-" + std::to_wstring(++made));
-    CreateDirectoryW((base + L"Config").c_str(), nullptr);
-    std::ofstream(Narrow(base + L"Config\\Restrict.ini"), std::ios::binary | std::ios::trunc) << bytes;
+    WriteRestrictIni(base, bytes);
     return base;
 }
 

@@ -25,7 +25,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 
 namespace {
 
@@ -36,13 +35,11 @@ const std::vector<std::wstring> kNotify = {L"--notify-foreground"};
 
 // Config\Restrict.ini below `base` with these options, or no file at all.
 void WriteOptions(const std::wstring& base, const std::vector<std::wstring>& options) {
-    const std::wstring ini = base + L"Config\\Restrict.ini";
-    DeleteFileW(ini.c_str());
+    DeleteFileW((base + L"Config\\Restrict.ini").c_str());
     if (options.empty()) return;
-    CreateDirectoryW((base + L"Config").c_str(), nullptr);
-    std::ofstream file(Narrow(ini), std::ios::binary | std::ios::trunc);
-    file << "[OPTIONS]\r\n";
-    for (const auto& option : options) file << Narrow(option) << "\r\n";
+    std::string text = "[OPTIONS]\r\n";
+    for (const auto& option : options) text += Narrow(option) + "\r\n";
+    WriteRestrictIni(base, text);
 }
 
 // Dispatches this thread's messages (the module's timer and events run on

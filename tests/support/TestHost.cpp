@@ -225,6 +225,11 @@ void ChromeRegistered::Write(const std::wstring& installed, const std::wstring& 
     SetRegistryText(HKEY_CURRENT_USER, L"Software\\Google\\Chrome\\BLBeacon", L"Version", beacon);
 }
 
+void WriteRestrictIni(const std::wstring& base, const std::string& bytes) {
+    CreateDirectoryW((base + L"Config").c_str(), nullptr);
+    WriteBytes(base + L"Config\\Restrict.ini", bytes);
+}
+
 void SetRegistryText(HKEY root, const wchar_t* key, const wchar_t* name, const std::wstring& text) {
     if (text.empty())
         RegDeleteKeyValueW(root, key, name);

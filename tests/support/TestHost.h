@@ -150,6 +150,9 @@ struct UrlRestrWords {
 const IMAGE_SECTION_HEADER* UrlRestrSection();
 UrlRestrWords* SharedWords();
 
+// Config\Restrict.ini of these bytes below the base folder `base`.
+void WriteRestrictIni(const std::wstring& base, const std::string& bytes);
+
 // A REG_SZ value in this process's registry; an empty text deletes it.
 void SetRegistryText(HKEY root, const wchar_t* key, const wchar_t* name, const std::wstring& text);
 
