@@ -107,12 +107,6 @@ bool TestHost::WaitFor(const std::function<bool()>& done, DWORD ms) {
     }
 }
 
-bool TestHost::Settle(const std::function<bool()>& done) {
-    const bool held = WaitFor(done);
-    Pump(kTwoWalksMs);
-    return held;
-}
-
 std::vector<Notification> TestHost::Received(UINT message) const {
     std::vector<Notification> out;
     std::copy_if(received_.begin(), received_.end(), std::back_inserter(out),
@@ -191,11 +185,12 @@ void ExpectFates(TestHost& host, const std::vector<WindowRow>& rows) {
         if (row.exe ? programs[p].Ended(0) : windows[w]->Closed()) return Fate::kActed;
         return host.AskedAbout(asked[i]) ? Fate::kAsked : Fate::kLeft;
     };
-    EXPECT_TRUE(host.Settle([&] {
+    EXPECT_TRUE(host.WaitFor([&] {
         for (size_t i = 0; i < rows.size(); ++i)
             if (rows[i].fate != Fate::kLeft && fate(i) != rows[i].fate) return false;
         return true;
     }));
+    host.Pump(kTwoWalksMs);
     for (size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(fate(i), rows[i].fate) << rows[i].label;
 }
 
