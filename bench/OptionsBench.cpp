@@ -77,13 +77,12 @@ double ReactionMs(TestHost& host, HostList& deny, const ChildProcess& neutral, c
     if (!game.Window() || !MadeForeground(neutral.Window())) return -1;
     timer.WaitFor(phase);
     host.StartRestrict(MODE_APPRESTRICT, 1, deny.get());
-    LARGE_INTEGER frequency, start, end;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&start);
-    SetForegroundWindow(game.Window());
-    if (!PumpUntilEnded(game.Handle(), waitMs)) return -1;
-    QueryPerformanceCounter(&end);
-    return 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+    bool ended = false;
+    const double ms = TimeMs([&] {
+        SetForegroundWindow(game.Window());
+        ended = PumpUntilEnded(game.Handle(), waitMs);
+    });
+    return ended ? ms : -1;
 }
 
 bool Reaction(UINT timerMs, int trials, const std::vector<std::wstring>& options, const ChildProcess& neutral) {
