@@ -7,12 +7,23 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 // One sweep, started the way the module's own timer (identifier 100) does.
 inline void Sweep(HWND controller) {
     SendMessageW(controller, WM_TIMER, 100, 0);
+}
+
+// The positive count a benchmark takes as its first argument, `fallback`
+// without one; 0, with `usage` printed, for anything else.
+inline int CountArgument(int argc, wchar_t** argv, int fallback, const wchar_t* usage) {
+    const int count = argc > 1 ? _wtoi(argv[1]) : fallback;
+    if (count > 0) return count;
+    fwprintf(stderr, L"usage: %ls\n", usage);
+    return 0;
 }
 
 template <typename F>

@@ -15,7 +15,6 @@
 #include "support/TestHost.h"
 
 #include <cstdio>
-#include <fstream>
 
 namespace {
 
@@ -74,8 +73,7 @@ std::wstring ThousandEach() {
 std::wstring BaseWithIni(const Bytes& bytes) {
     static int made = 0;
     const std::wstring base = ScratchFolder(L"cfgbench-" + std::to_wstring(++made));
-    CreateDirectoryW((base + L"Config").c_str(), nullptr);
-    std::ofstream(Narrow(base + L"Config\\Restrict.ini"), std::ios::binary | std::ios::trunc) << bytes;
+    WriteRestrictIni(base, bytes);
     return base;
 }
 
@@ -115,11 +113,8 @@ void Ticks(const std::wstring& base, HWND front, std::vector<double>& times) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    const int runs = argc > 1 ? _wtoi(argv[1]) : kDefaultRuns;
-    if (runs <= 0) {
-        fwprintf(stderr, L"usage: ConfigBench [RUNS]\n");
-        return 2;
-    }
+    const int runs = CountArgument(argc, argv, kDefaultRuns, L"ConfigBench [RUNS]");
+    if (!runs) return 2;
     const std::wstring thousand = ThousandEach();
     const std::pair<const wchar_t*, Bytes> files[] = {
         {L"small valid file (5 lines)", Ansi(kSmall)},

@@ -8,9 +8,9 @@
 // Two runs: LoadLibrary and FreeLibrary alone, then a host's lesson (Initial,
 // a mode started, one tick). Prints a line per run: the time of one cycle and
 // the three figures before and after. Fails (exit 1) when a figure grew.
+#include "bench/BenchFigures.h"
 #include "support/LoadCycles.h"
 
-#include <cstdio>
 #include <cwchar>
 
 namespace {
@@ -23,7 +23,8 @@ bool Report(const wchar_t* name, const CycleRun& run, int cycles) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    const int cycles = argc > 1 ? _wtoi(argv[1]) : 2000;
+    const int cycles = CountArgument(argc, argv, 2000, L"LifecycleBench [CYCLES]");
+    if (!cycles) return 2;
     const bool bare = Report(L"LoadLibrary and FreeLibrary", RunCycles(&BareCycle, cycles), cycles);
     const bool host = Report(L"Initial, a mode and a tick in between", RunCycles(&HostCycle, cycles), cycles);
     return bare && host ? 0 : 1;

@@ -25,7 +25,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 
 namespace {
 
@@ -36,13 +35,11 @@ const std::vector<std::wstring> kNotify = {L"--notify-foreground"};
 
 // Config\Restrict.ini below `base` with these options, or no file at all.
 void WriteOptions(const std::wstring& base, const std::vector<std::wstring>& options) {
-    const std::wstring ini = base + L"Config\\Restrict.ini";
-    DeleteFileW(ini.c_str());
+    DeleteFileW((base + L"Config\\Restrict.ini").c_str());
     if (options.empty()) return;
-    CreateDirectoryW((base + L"Config").c_str(), nullptr);
-    std::ofstream file(Narrow(ini), std::ios::binary | std::ios::trunc);
-    file << "[OPTIONS]\r\n";
-    for (const auto& option : options) file << Narrow(option) << "\r\n";
+    std::string text = "[OPTIONS]\r\n";
+    for (const auto& option : options) text += Narrow(option) + "\r\n";
+    WriteRestrictIni(base, text);
 }
 
 // Dispatches this thread's messages (the module's timer and events run on
@@ -80,13 +77,12 @@ double ReactionMs(TestHost& host, HostList& deny, const ChildProcess& neutral, c
     if (!game.Window() || !MadeForeground(neutral.Window())) return -1;
     timer.WaitFor(phase);
     host.StartRestrict(MODE_APPRESTRICT, 1, deny.get());
-    LARGE_INTEGER frequency, start, end;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&start);
-    SetForegroundWindow(game.Window());
-    if (!PumpUntilEnded(game.Handle(), waitMs)) return -1;
-    QueryPerformanceCounter(&end);
-    return 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+    bool ended = false;
+    const double ms = TimeMs([&] {
+        SetForegroundWindow(game.Window());
+        ended = PumpUntilEnded(game.Handle(), waitMs);
+    });
+    return ended ? ms : -1;
 }
 
 bool Reaction(UINT timerMs, int trials, const std::vector<std::wstring>& options, const ChildProcess& neutral) {
@@ -145,11 +141,8 @@ void Naming(const std::vector<std::wstring>& options, const ChildProcess& allowe
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    const int trials = argc > 1 ? _wtoi(argv[1]) : kDefaultTrials;
-    if (trials <= 0) {
-        fwprintf(stderr, L"usage: OptionsBench [TRIALS] [KEY=VALUE...]\n");
-        return 2;
-    }
+    const int trials = CountArgument(argc, argv, kDefaultTrials, L"OptionsBench [TRIALS] [KEY=VALUE...]");
+    if (!trials) return 2;
     const std::vector<std::wstring> options(argv + std::min(argc, 2), argv + argc);
     wprintf(L"[OPTIONS]:");
     for (const auto& option : options) wprintf(L" %ls", option.c_str());

@@ -50,24 +50,12 @@ constexpr int kWarmUpSweeps = 22;
 struct TreeShape {
     const wchar_t* frameClass;
     const wchar_t* childClass;  // a child window the frame needs, or null
-    const wchar_t* fieldName;
-    const wchar_t* fieldRole;
+    const wchar_t* shape;       // its accessible tree, by AddBrowserShape's name
 };
 
-const TreeShape kChromeShape = {L"Chrome_WidgetWin_1", nullptr, L"Address and search bar", L"editable text"};
-// Edge's content lives in a core window; its field is known by Japanese texts.
-const TreeShape kEdgeShape = {L"ApplicationFrameWindow", L"Windows.UI.Core.CoreWindow",
-                              L"検索または Web アドレスを入力", L"編集可能なテキスト"};
-
-// A browser's accessible tree: tabs, and a tool bar with a button and the
-// address field. Returns the root.
-void AddBrowserTree(FakeTree& tree, const TreeShape& shape, const wchar_t* address) {
-    FakeNode* root = tree.Add(L"Frame", L"window");
-    root->Add(L"Tabs", L"page tab list")->AddElement(L"Bench page", L"page tab");
-    FakeNode* toolbar = root->Add(L"Toolbar", L"tool bar");
-    toolbar->AddElement(L"Back", L"push button");
-    toolbar->Add(shape.fieldName, shape.fieldRole, STATE_SYSTEM_FOCUSABLE, address);
-}
+const TreeShape kChromeShape = {L"Chrome_WidgetWin_1", nullptr, L"chrome-legacy"};
+// Edge's content lives in a core window.
+const TreeShape kEdgeShape = {L"ApplicationFrameWindow", L"Windows.UI.Core.CoreWindow", L"edge-legacy"};
 
 class Bench {
 public:
@@ -138,7 +126,7 @@ std::wstring FetchedAlone(HWND frame, int times) {
 
 bool ReadTree(Bench& bench, const wchar_t* kind, const TreeShape& shape, const wchar_t* address) {
     FakeTree tree;
-    AddBrowserTree(tree, shape, address);
+    AddBrowserShape(tree, shape.shape, address);
     bool read = false;
     {
         FakeBrowser browser(shape.frameClass, L"Bench page", &tree);
@@ -156,7 +144,7 @@ bool ReadTree(Bench& bench, const wchar_t* kind, const TreeShape& shape, const w
 // thread of its own, through COM proxies into the stand-in's thread.
 bool ReadTreeOfOtherProcess(Bench& bench, const wchar_t* address) {
     const ChildProcess chrome =
-        StandIn(L"chrome.exe", L"Chrome_WidgetWin_1", {L"Bench page"}, {L"--tree", L"chrome-legacy", address});
+        StandIn(L"chrome.exe", kChromeShape.frameClass, {L"Bench page"}, {L"--tree", kChromeShape.shape, address});
     return bench.Run(L"Chrome, accessible tree of another process", chrome.Window(), address);
 }
 
@@ -225,11 +213,8 @@ bool ReadOwnThreadFields(const wchar_t* kind, const wchar_t* shape, int reads) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    const int reads = argc > 1 ? _wtoi(argv[1]) : kDefaultReads;
-    if (reads <= 0) {
-        fwprintf(stderr, L"usage: ReaderBench [READS]\n");
-        return 2;
-    }
+    const int reads = CountArgument(argc, argv, kDefaultReads, L"ReaderBench [READS]");
+    if (!reads) return 2;
     const ChromeRegistered chrome;
     Bench bench(reads);
     if (!bench.Ready()) return 1;

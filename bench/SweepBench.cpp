@@ -28,14 +28,6 @@
 
 namespace {
 
-std::wstring StandInPath() {
-    wchar_t self[MAX_PATH];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring exe(self);
-    exe.resize(exe.find_last_of(L'\\') + 1);
-    return exe + L"TestWindow.exe";
-}
-
 // The visible windows of the stand-ins, top first.
 std::vector<HWND> BenchWindows() {
     std::vector<HWND> windows;
@@ -47,7 +39,7 @@ std::vector<HWND> BenchWindows() {
 
 // Stand-in processes with windows, ended with the returned owners.
 std::vector<ChildProcess> StartApps(int processes, int windows) {
-    const std::wstring exe = StandInPath();
+    const std::wstring exe = ProgramFolder() + L"TestWindow.exe";
     std::vector<ChildProcess> started;
     for (int p = 0; p < processes; ++p) {
         std::wstring command = L"\"" + exe + L"\" BenchWnd";
@@ -70,7 +62,7 @@ DWORD ProcessCount() {
 
 // Processes without windows until the desktop has `total` processes.
 void AddIdleProcesses(std::vector<ChildProcess>& idle, DWORD total) {
-    const std::wstring exe = StandInPath();
+    const std::wstring exe = ProgramFolder() + L"TestWindow.exe";
     for (DWORD n = ProcessCount(); n < total; ++n)
         idle.emplace_back(exe, L"\"" + exe + L"\" BenchIdle idle", nullptr, L"", Launch{CREATE_SUSPENDED});
 }

@@ -21,8 +21,7 @@ std::string Check(DWORD sense, const char* entry, const char* exe, const char* o
 
 // Initial with these [OPTIONS] lines, then MODE_APPRESTRICT with `entries`.
 void Start(TestHost& host, const char* options, DWORD sense, const std::vector<std::wstring>& entries, UINT timerMs) {
-    CreateDirectoryW((host.baseFolder + L"Config").c_str(), nullptr);
-    WriteBytes(host.baseFolder + L"Config\\Restrict.ini", std::string("[OPTIONS]\n") + options);
+    WriteRestrictIni(host.baseFolder, std::string("[OPTIONS]\n") + options);
     host.Initial(0, timerMs);
     host.StartRestrict(MODE_APPRESTRICT, sense, host.List(entries));
 }

@@ -154,9 +154,8 @@ TEST(BrowserReader, EveryTreeReaderLeavesABrowserThatStopsAnsweringAndReadsItOnc
         EXPECT_LT(GetTickCount() - start, 2500u) << "held by a browser that does not answer";
         EXPECT_EQ(row.read(browser.Window(), &log), row.unread) << "while the stalled read runs";
         SetEvent(release.get());
-        std::wstring read = row.unread;
-        for (const DWORD released = GetTickCount(); read == row.unread && GetTickCount() - released < 10000; Sleep(50))
-            read = row.read(browser.Window(), &log);
+        std::wstring read;
+        TestHost::WaitFor([&] { return (read = row.read(browser.Window(), &log)) != row.unread; }, 10000);
         EXPECT_EQ(read, address);
         char line[128];
         std::snprintf(line, sizeof(line), "CRestrictAction::%s [No answer from window 0x%08X within 1000 ms].",

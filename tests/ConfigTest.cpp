@@ -33,8 +33,7 @@ std::wstring ExeIni(const std::wstring& count, const std::wstring& entries) {
 // A base folder holding Config\Restrict.ini with these bytes.
 std::wstring BaseWithIni(const std::wstring& name, const Bytes& ini) {
     const std::wstring base = ScratchFolder(name);
-    CreateDirectoryW((base + L"Config").c_str(), nullptr);
-    WriteBytes(base + L"Config\\Restrict.ini", ini);
+    WriteRestrictIni(base, ini);
     return base;
 }
 
@@ -216,7 +215,7 @@ TEST(ConfigExemption, ExemptsByConfiguredNameReadPromptlyAtTheFirstInitialOnly) 
     TestHost host;
     host.baseFolder = BaseWithIni(L"cfgreread", "");
     host.Initial();
-    WriteBytes(host.baseFolder + L"Config\\Restrict.ini", exempt);
+    WriteRestrictIni(host.baseFolder, exempt);
     host.Initial();
     EXPECT_TRUE(Reported(host, app.Pid())) << "named only after the first Initial";
 }

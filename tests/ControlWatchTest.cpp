@@ -37,9 +37,8 @@ TEST(ControlWatch, ClosesSystemWindowsByCategoryClassAndExactTitle) {
 // the built-in ones of every category.
 TEST(ControlWatch, ClosesConfiguredTitlesInsteadOfBuiltInOnes) {
     TestHost host;
-    CreateDirectoryW((host.baseFolder + L"Config").c_str(), nullptr);
-    WriteBytes(host.baseFolder + L"Config\\Restrict.ini",
-               "[SYSTEM]\r\nCONTROL_PANEL_NUM=1\r\n[CONTROL_PANEL]\r\nWINDOW_TITLE1=Class Settings\r\n");
+    WriteRestrictIni(host.baseFolder,
+                     "[SYSTEM]\r\nCONTROL_PANEL_NUM=1\r\n[CONTROL_PANEL]\r\nWINDOW_TITLE1=Class Settings\r\n");
     host.Initial(0, 100);
     host.StartRestrict(MODE_CONTROLWATCH, RA_CONTROL_CONTROL_PANEL | RA_CONTROL_APP_RUN);
     ExpectFates(host, {

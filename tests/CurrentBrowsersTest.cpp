@@ -16,8 +16,7 @@ namespace {
 // default or switched off. A tick must outlast a read of a stand-in's tree
 // (about 100 ms here) for the host's pumping loop to look between sweeps.
 void Start(TestHost& host, bool on, UINT tickMs) {
-    CreateDirectoryW((host.baseFolder + L"Config").c_str(), nullptr);
-    WriteBytes(host.baseFolder + L"Config\\Restrict.ini", on ? "[SYSTEM]\n" : "[OPTIONS]\nCURRENT_BROWSERS=0\n");
+    WriteRestrictIni(host.baseFolder, on ? "[SYSTEM]\n" : "[OPTIONS]\nCURRENT_BROWSERS=0\n");
     host.Initial(0, tickMs);
     host.StartRestrict(MODE_URLRESTRICT, 1, host.List({L"games.example", L"page.example", L"find.example"}), 1);
 }

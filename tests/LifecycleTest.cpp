@@ -116,8 +116,7 @@ TEST(Lifecycle, UnloadOnAnotherThreadLeavesNothingReachableAndReloads) {
     wc.cbSize = sizeof(wc);
     GetClassInfoExW(dll, L"RestrictActionWnd", &wc);
     EXPECT_FALSE(inImage(reinterpret_cast<ULONG_PTR>(wc.lpfnWndProc))) << "class procedure";
-    first.Pump(300);
-    EXPECT_FALSE(IsWindow(old));
+    EXPECT_TRUE(first.WaitFor([&] { return !IsWindow(old); })) << "the window stays";
 
     TestHost second;
     second.Initial(0, 50);

@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <thread>
 
@@ -32,19 +31,19 @@ TEST(SweepRobustness, RestrictOnAHostWorkerThreadWhileTheHostTakesTicksAndShowsA
     host.Initial(0, 10);
     host.StartRestrict(MODE_APPWATCH);
     const FakeBrowser shown(L"STATIC", L"Host dialog");
-    std::atomic<int> sweeps{0};
+    const UniqueKernelHandle done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     std::thread worker([&] {
-        for (int i = 0; i < 10; ++i, ++sweeps) host.Restrict(L"\x1", L"\x1", RA_ACTION_END_MATCHING);
+        for (int i = 0; i < 10; ++i) host.Restrict(L"\x1", L"\x1", RA_ACTION_END_MATCHING);
+        SetEvent(done.get());
     });
     // A deadlock cannot be undone from inside: fail the run at once instead.
     std::thread watchdog([&] {
-        for (int i = 0; i < 600 && sweeps < 10; ++i) Sleep(100);
-        if (sweeps == 10) return;
+        if (WaitForSingleObject(done.get(), 60000) == WAIT_OBJECT_0) return;
         fputs("FAILED: Restrict on a worker thread deadlocked with the host's ticks\n", stderr);
         fflush(stderr);
         TerminateProcess(GetCurrentProcess(), 3);
     });
-    EXPECT_TRUE(host.WaitFor([&] { return sweeps == 10; }, 60000));
+    EXPECT_TRUE(host.WaitFor([&] { return WaitForSingleObject(done.get(), 0) == WAIT_OBJECT_0; }, 60000));
     worker.join();
     watchdog.join();
     // Ticks that found the lock taken skipped their turn only.

@@ -36,9 +36,14 @@ protected:
 TEST_F(UrlRestrict, ListsMatchEitherPatternIgnoringCaseInBrowserAndExplorerWindows) {
     const std::wstring longTail(280, L'a');
     host.confirmReply = 1;
-    host.StartRestrict(MODE_URLRESTRICT, kDenyList,
-                       host.List({L"Example.INVALID", L"|WWW.Blocked.NET/Path", L"|例え.jp"}), kAskHost);
-    ExpectFates(host, {
+    // The host is asked with the list's sense as lParam.
+    const auto judge = [&](DWORD sense, const std::vector<std::wstring>& list, const std::vector<WindowRow>& rows) {
+        host.ClearReceived();
+        host.StartRestrict(MODE_URLRESTRICT, sense, host.List(list), kAskHost);
+        ExpectFates(host, rows);
+        for (const auto& n : host.Received(WM_RA_URL_CONFIRM)) EXPECT_EQ(n.lParam, static_cast<LPARAM>(sense));
+    };
+    judge(kDenyList, {L"Example.INVALID", L"|WWW.Blocked.NET/Path", L"|例え.jp"}, {
         {"first pattern, other case", nullptr, L"Chrome_WidgetWin_1", L"http://www.example.invalid/a", Fate::kAsked},
         {"second pattern, address in capitals", nullptr, L"IEFrame", L"HTTP://WWW.BLOCKED.NET/PATH/x", Fate::kAsked},
         {"second pattern not held", nullptr, L"CabinetWClass", L"http://www.blocked.net/other", Fate::kLeft},
@@ -58,11 +63,7 @@ TEST_F(UrlRestrict, ListsMatchEitherPatternIgnoringCaseInBrowserAndExplorerWindo
         {"store-app frame without core window", nullptr, L"ApplicationFrameWindow", L"www.example.invalid/e", Fate::kLeft},
         {"unknown class never read", nullptr, L"RaPlainFrame", L"www.example.invalid/f", Fate::kLeft},
     });
-    for (const auto& n : host.Received(WM_RA_URL_CONFIRM)) EXPECT_EQ(n.lParam, static_cast<LPARAM>(kDenyList));
-    host.ClearReceived();
-    host.StartRestrict(MODE_URLRESTRICT, kAllowList,
-                       host.List({L"|www.allowed.com", L"Intranet.Local", L"|http://www.docs.org/guide"}), kAskHost);
-    ExpectFates(host, {
+    judge(kAllowList, {L"|www.allowed.com", L"Intranet.Local", L"|http://www.docs.org/guide"}, {
         {"second pattern", nullptr, L"Chrome_WidgetWin_1", L"http://www.allowed.com/x", Fate::kLeft},
         {"first pattern, other case", nullptr, L"IEFrame", L"http://web.INTRANET.local/", Fate::kLeft},
         {"second pattern without its scheme", nullptr, L"Chrome_WidgetWin_1", L"www.docs.org/guide/page2", Fate::kLeft},
@@ -70,13 +71,11 @@ TEST_F(UrlRestrict, ListsMatchEitherPatternIgnoringCaseInBrowserAndExplorerWindo
         {"unlisted: an empty pattern allows nothing", nullptr, L"CabinetWClass", L"www.elsewhere.com", Fate::kAsked},
         {"no address", nullptr, L"CabinetWClass", L"intranet.invalid", Fate::kLeft},
     });
-    for (const auto& n : host.Received(WM_RA_URL_CONFIRM)) EXPECT_EQ(n.lParam, static_cast<LPARAM>(kAllowList));
     for (const auto& [sense, checkUrl, fate] : {std::tuple{kAllowList, TRUE, Fate::kAsked},
                                                {kDenyList, TRUE, Fate::kLeft}, {kAllowList, FALSE, Fate::kLeft}}) {
         // FALSE: while the user types in Internet Explorer's address field.
         SharedWords()->checkUrl = checkUrl;
-        host.StartRestrict(MODE_URLRESTRICT, sense, host.List({}), kAskHost);
-        ExpectFates(host, {{"an empty list", nullptr, L"IEFrame", L"www.any.com", fate}});
+        judge(sense, {}, {{"an empty list", nullptr, L"IEFrame", L"www.any.com", fate}});
     }
     SharedWords()->checkUrl = TRUE;
     EXPECT_GT(host.log.Count("CRestrictAction::CheckInternetRestrictEditbox [g_bCheckUrl=0]"), 0);

@@ -6,6 +6,8 @@
 #include <winsock2.h>
 #include <windows.h>
 
+#include "fw/UniqueHandle.h"
+
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
@@ -119,14 +121,15 @@ int ServeHttp(const wchar_t* portFile) {
     // Written under a temporary name and renamed: a reader never sees half.
     const std::wstring temporary = std::wstring(portFile) + L".tmp";
     const std::string port = std::to_string(ntohs(address.sin_port));
-    const HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    WriteFile(file, port.data(), static_cast<DWORD>(port.size()), &written, nullptr);
-    CloseHandle(file);
+    {
+        const UniqueFile file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        DWORD written = 0;
+        WriteFile(file.get(), port.data(), static_cast<DWORD>(port.size()), &written, nullptr);
+    }
     MoveFileExW(temporary.c_str(), portFile, MOVEFILE_REPLACE_EXISTING);
     for (;;) {
         const SOCKET client = accept(listener, nullptr, nullptr);
         if (client == INVALID_SOCKET) return 5;
-        CloseHandle(CreateThread(nullptr, 0, Serve, reinterpret_cast<void*>(client), 0, nullptr));
+        const UniqueKernelHandle serving(CreateThread(nullptr, 0, Serve, reinterpret_cast<void*>(client), 0, nullptr));
     }
 }

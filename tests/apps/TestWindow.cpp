@@ -25,6 +25,7 @@
 //                          moves the focus to the "Edit" child and selects it,
 //                          so that Ctrl+C copies only after Ctrl+L.
 #include "ForegroundNotice.h"
+#include "fw/UniqueHandle.h"
 #include "support/FakeTree.h"
 
 #include <windows.h>
@@ -66,11 +67,11 @@ DWORD WINAPI Flicker(LPVOID) {
 }
 
 void Record(const std::wstring& call) {
-    const HANDLE file = CreateFileW(g_calls.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr);
+    const UniqueFile file(
+        CreateFileW(g_calls.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr));
     const std::string line = std::string(call.begin(), call.end()) + "\n";
     DWORD written = 0;
-    WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-    CloseHandle(file);
+    WriteFile(file.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
 }
 
 std::wstring Text(HSZ hsz) {
@@ -116,7 +117,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     if (argv && argc == 3 && lstrcmpW(argv[1], L"--serve") == 0) return ServeHttp(argv[2]);
     const wchar_t *editText = nullptr, *shape = nullptr, *address = nullptr;
-    HANDLE focusUntil = nullptr, stall = nullptr, keys = nullptr;
+    UniqueKernelHandle focusUntil, stall, keys;
     bool flicker = false, dde = false;
     int i = 1;
     const auto option = [&](const wchar_t* name, int values) {
@@ -137,11 +138,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
             shape = argv[i - 2];
             address = argv[i - 1];
         } else if (option(L"--focus-until", 1)) {
-            focusUntil = OpenEventW(SYNCHRONIZE, FALSE, argv[i - 1]);
+            focusUntil.reset(OpenEventW(SYNCHRONIZE, FALSE, argv[i - 1]));
         } else if (option(L"--stall", 1)) {
-            stall = OpenEventW(SYNCHRONIZE, FALSE, argv[i - 1]);
+            stall.reset(OpenEventW(SYNCHRONIZE, FALSE, argv[i - 1]));
         } else if (option(L"--keys", 1)) {
-            keys = OpenEventW(EVENT_MODIFY_STATE, FALSE, argv[i - 1]);
+            keys.reset(OpenEventW(EVENT_MODIFY_STATE, FALSE, argv[i - 1]));
         } else if (option(L"--dde", 3)) {
             g_server = argv[i - 3];
             g_calls = argv[i - 1];
@@ -154,9 +155,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     if (i + 2 > argc) return 2;
     if (shape) {
         CoInitialize(nullptr);  // handing out an accessible object marshals it
-        if (!(g_serveTree = AddBrowserShape(g_tree, shape, address, focusUntil))) return 2;
+        if (!(g_serveTree = AddBrowserShape(g_tree, shape, address, focusUntil.get()))) return 2;
         g_tree.Root()->stallMs = stall ? 60000 : 0;
-        g_tree.Root()->release = stall;
+        g_tree.Root()->release = stall.get();
     }
     WNDCLASSW wc{};
     wc.lpfnWndProc = WndProc;
@@ -174,10 +175,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
                                     nullptr, instance, nullptr);
     }
     if (g_open == 0) return 4;
-    if (flicker) CloseHandle(CreateThread(nullptr, 0, Flicker, nullptr, 0, nullptr));
+    const UniqueKernelHandle flickering(flicker ? CreateThread(nullptr, 0, Flicker, nullptr, 0, nullptr) : nullptr);
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (keys && msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST) SetEvent(keys);
+        if (keys && msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST) SetEvent(keys.get());
         if (dde && field && msg.message == WM_KEYDOWN && msg.wParam == 'L' && GetKeyState(VK_CONTROL) < 0) {
             SetFocus(field);
             SendMessageW(field, EM_SETSEL, 0, -1);

@@ -22,7 +22,8 @@ public:
     ChildProcess() = default;
     // Starts `exe` with the full command line `command`; with `windowClass`,
     // waits up to 60 s for its visible top-level window of that class and
-    // title (it may appear after WaitForInputIdle returns).
+    // title (it may appear after WaitForInputIdle returns), or until the
+    // process ends.
     ChildProcess(const std::wstring& exe, std::wstring command, const wchar_t* windowClass = nullptr,
                  const std::wstring& title = L"", const Launch& launch = {}) {
         STARTUPINFOW si{};
@@ -33,7 +34,7 @@ public:
         if (!CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, launch.output != nullptr, launch.flags,
                             nullptr, launch.folder, &si, &pi))
             return;
-        CloseHandle(pi.hThread);
+        const UniqueKernelHandle thread(pi.hThread);
         process_.reset(pi.hProcess);
         pid_ = pi.dwProcessId;
         if (windowClass) window_ = WaitForWindow(windowClass, title);
@@ -58,12 +59,14 @@ public:
         return code;
     }
     HWND WaitForWindow(const std::wstring& windowClass, const std::wstring& title) const {
-        for (int i = 0; process_ && i < 600; ++i, Sleep(100))
+        for (int i = 0; process_ && i < 600; ++i) {
             for (HWND hwnd = nullptr; (hwnd = FindWindowExW(nullptr, hwnd, windowClass.c_str(), title.c_str()));) {
                 DWORD owner = 0;
                 GetWindowThreadProcessId(hwnd, &owner);
                 if (owner == pid_ && IsWindowVisible(hwnd)) return hwnd;
             }
+            if (Ended(100)) break;
+        }
         return nullptr;
     }
     void Stop() {
@@ -112,10 +115,11 @@ struct WebServer {
         const std::wstring portFile = ScratchFolder(L"http") + L"port.txt", exe = ProgramFolder() + L"TestWindow.exe";
         DeleteFileW(portFile.c_str());
         process = ChildProcess(exe, L"\"" + exe + L"\" --serve \"" + portFile + L"\"");
-        for (int i = 0; i < 300 && port.empty(); ++i, Sleep(100)) {
+        for (int i = 0; i < 300 && port.empty(); ++i) {
             std::string text;
             std::ifstream(Narrow(portFile)) >> text;
             port.assign(text.begin(), text.end());
+            if (port.empty() && process.Ended(100)) break;
         }
     }
     ChildProcess process;

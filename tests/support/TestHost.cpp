@@ -107,12 +107,6 @@ bool TestHost::WaitFor(const std::function<bool()>& done, DWORD ms) {
     }
 }
 
-bool TestHost::Settle(const std::function<bool()>& done) {
-    const bool held = WaitFor(done);
-    Pump(kTwoWalksMs);
-    return held;
-}
-
 std::vector<Notification> TestHost::Received(UINT message) const {
     std::vector<Notification> out;
     std::copy_if(received_.begin(), received_.end(), std::back_inserter(out),
@@ -191,11 +185,12 @@ void ExpectFates(TestHost& host, const std::vector<WindowRow>& rows) {
         if (row.exe ? programs[p].Ended(0) : windows[w]->Closed()) return Fate::kActed;
         return host.AskedAbout(asked[i]) ? Fate::kAsked : Fate::kLeft;
     };
-    EXPECT_TRUE(host.Settle([&] {
+    EXPECT_TRUE(host.WaitFor([&] {
         for (size_t i = 0; i < rows.size(); ++i)
             if (rows[i].fate != Fate::kLeft && fate(i) != rows[i].fate) return false;
         return true;
     }));
+    host.Pump(kTwoWalksMs);
     for (size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(fate(i), rows[i].fate) << rows[i].label;
 }
 
@@ -223,6 +218,11 @@ void ChromeRegistered::Write(const std::wstring& installed, const std::wstring& 
     SetRegistryText(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Google Chrome",
                     L"Version", installed);
     SetRegistryText(HKEY_CURRENT_USER, L"Software\\Google\\Chrome\\BLBeacon", L"Version", beacon);
+}
+
+void WriteRestrictIni(const std::wstring& base, const std::string& bytes) {
+    CreateDirectoryW((base + L"Config").c_str(), nullptr);
+    WriteBytes(base + L"Config\\Restrict.ini", bytes);
 }
 
 void SetRegistryText(HKEY root, const wchar_t* key, const wchar_t* name, const std::wstring& text) {

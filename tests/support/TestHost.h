@@ -53,10 +53,6 @@ struct Notification {
     HWND window;                           // 0x594
 };
 
-// Pumps this thread's messages until `done` holds (true) or `ms` have
-// passed (false).
-bool PumpUntil(const std::function<bool()>& done, DWORD ms);
-
 class TestHost {
 public:
     TestHost();
@@ -84,8 +80,6 @@ public:
     // Pumps this thread's messages for `ms`, or until `done` holds.
     static void Pump(DWORD ms);
     static bool WaitFor(const std::function<bool()>& done, DWORD ms = kSweepWaitMs);
-    // Waits for `done`, then lets two more walks pass; whether `done` held.
-    bool Settle(const std::function<bool()>& done);
 
     // Notifications received so far with this message number, and all
     // their records.
@@ -149,6 +143,9 @@ struct UrlRestrWords {
 };
 const IMAGE_SECTION_HEADER* UrlRestrSection();
 UrlRestrWords* SharedWords();
+
+// Config\Restrict.ini of these bytes below the base folder `base`.
+void WriteRestrictIni(const std::wstring& base, const std::string& bytes);
 
 // A REG_SZ value in this process's registry; an empty text deletes it.
 void SetRegistryText(HKEY root, const wchar_t* key, const wchar_t* name, const std::wstring& text);
