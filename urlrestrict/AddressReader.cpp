@@ -93,6 +93,9 @@ public:
     bool Run() {
         // Lower-casing of addresses follows the user's locale.
         setlocale(LC_ALL, "");
+        // Once a walk, not at every turn: while no Chrome is installed the
+        // registry would be asked once per window of the tree.
+        if (chromeVersion_ == 0) chromeVersion_ = GetChromeVersion();
         if (!Turn(top_) && readsFields_ && !topOffered_ && HasAddressField(top_)) FieldStep(top_);
         return judged_;
     }
@@ -103,7 +106,6 @@ private:
         if (HasCoreWindowChild(hwnd)) return CheckEdgeAddress(hwnd);
 
         const std::wstring windowClass = WindowClass(hwnd);
-        if (chromeVersion_ == 0) chromeVersion_ = GetChromeVersion();
         if (chromeVersion_ < kChromeOwnAddressVersion) {
             Log(log_, RA_LOG_TRACE,
                 L"CRestrictAction::CheckInternetRestrictEditbox GetChromeVersion() m_ChromeVersion = [%d]",

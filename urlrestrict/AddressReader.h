@@ -53,6 +53,6 @@ using AddressJudge = std::function<bool(const ShownAddress&)>;
 // read at most once a walk.
 //
 // `chromeVersion` is the installed Chrome's version once found (0 until
-// then): the registry is asked at every turn until it names one.
+// then): the registry is asked at the start of every walk until it names one.
 bool CheckInternetRestrictEditbox(HWND hwnd, int& chromeVersion, bool readsFields, CHostLog* log,
                                   const AddressJudge& judge);
