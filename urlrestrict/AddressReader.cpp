@@ -18,20 +18,9 @@
 namespace {
 
 // 260 characters and a terminator, as the readers expect.
-constexpr int kAddressChars = 260;
-constexpr int kAddressBufferChars = kAddressChars + 1;
+constexpr int kAddressBufferChars = 261;
 // From this version on Chrome's own window is read before its children.
 constexpr int kChromeOwnAddressVersion = 31;
-// A hung browser stalls the walk no longer than this per "Edit" child.
-constexpr UINT kGetTextTimeoutMs = 500;
-
-int ReadEditText(HWND edit, wchar_t* buffer) {
-    DWORD_PTR copied = 0;
-    if (!SendMessageTimeoutW(edit, WM_GETTEXT, kAddressChars, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG,
-                             kGetTextTimeoutMs, &copied))
-        return 0;
-    return static_cast<int>(copied);
-}
 
 int ReadChromeURL(HWND hwnd, wchar_t* buffer, CHostLog* log, const wchar_t* line) {
     const int length = GetChromeURL(hwnd, buffer, log);
@@ -51,7 +40,7 @@ std::optional<AddressSource> ReadChildAddress(HWND hwnd, const std::wstring& hwn
     if (childClass == L"Chrome_OmniboxView")
         return read(AddressSource::kChromeOmnibox,
                     ReadChromeURL(child, buffer, log, L"CQvUrlLaunchControl::GetURLChrome 1,[strEdit %s] ."));
-    if (childClass == L"Edit") return read(AddressSource::kEdit, ReadEditText(child, buffer));
+    if (childClass == L"Edit") return read(AddressSource::kEdit, GetEditWindowText(child, buffer));
     if (hwndClass == kChromeFrameClass)
         return read(AddressSource::kChromeBeside,
                     ReadChromeURL(hwnd, buffer, log, L"CQvUrlLaunchControl::GetURLChrome 2,[strEdit %s] ."));
