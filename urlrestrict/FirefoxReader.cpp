@@ -90,12 +90,18 @@ void SendCtrlChord(WORD key) {
 // Ctrl+L puts the focus in the address field, Ctrl+C copies it. The browser
 // stays maximised and topmost; the clipboard is left empty. The copied text
 // loses its last character.
+//
+// Raised and maximised without waiting for it: a browser that let the DDE
+// request time out may have stopped answering, and the synchronous calls
+// (BringWindowToTop, ShowWindow, SetWindowPos) would hold the caller until it
+// answers again. The browser's thread handles those requests before the keys.
 std::wstring CopyAddressBar(HWND browser) {
+    constexpr UINT kRaise = SWP_NOSIZE | SWP_NOMOVE | SWP_ASYNCWINDOWPOS;
     SetForegroundWindow(browser);
-    BringWindowToTop(browser);
+    SetWindowPos(browser, HWND_TOP, 0, 0, 0, 0, kRaise);
     SetActiveWindow(browser);
-    ShowWindow(browser, SW_MAXIMIZE);
-    SetWindowPos(browser, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+    ShowWindowAsync(browser, SW_MAXIMIZE);
+    SetWindowPos(browser, HWND_TOPMOST, 0, 0, 0, 0, kRaise);
     SendCtrlChord('L');
     SendCtrlChord('C');
     Sleep(kCopyWaitMs);
