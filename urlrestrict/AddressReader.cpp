@@ -76,7 +76,7 @@ void LogField(const AddressField& field, HWND browser, CHostLog* log) {
 class AddressWalk {
 public:
     AddressWalk(HWND top, int& chromeVersion, bool readsFields, CHostLog* log, const AddressJudge& judge)
-        : top_(top), chromeVersion_(chromeVersion), readsFields_(readsFields), log_(log), judge_(judge) {}
+        : top_(top), chromeVersion_(chromeVersion), readsFields_(readsFields), log_(log), judge_(judge), firefox_(log) {}
 
     // True when the judge ended the walk.
     bool Run() {
@@ -131,7 +131,7 @@ private:
     bool CheckFirefoxAddress(HWND hwnd) {
         Log(log_, RA_LOG_SYSTEM, L"CQvUrlLaunchControl::CheckInternetRestrictEditbox GetLocalURLFirefox().");
         const BeforeKeys field = [this](HWND firefox) { return FirefoxField(firefox); };
-        const std::wstring text = GetLocalURLFirefox(log_, readsFields_ ? field : nullptr);
+        const std::wstring text = firefox_.Read(readsFields_ ? field : nullptr);
         if (text.empty()) return over_;
         return Offer({AddressSource::kFirefox, text, hwnd, chromeVersion_}, GetForegroundWindow());
     }
@@ -182,6 +182,7 @@ private:
     bool over_ = false;        // that, or a field said to come back later
     bool topOffered_ = false;  // an address of top_ was offered
     std::vector<std::pair<HWND, AddressField>> fields_;
+    FirefoxReader firefox_;  // asks the foreground Firefox once a walk
 };
 
 }  // namespace

@@ -17,7 +17,10 @@ constexpr DWORD kReplyBytes = 260;
 // Time for the browser to handle the keys before the clipboard is read.
 constexpr DWORD kCopyWaitMs = 100;
 
-enum class DdeOutcome { kNoConversation, kNoData, kAnswered };
+// What a DDE conversation's outcome logs, with the address it read.
+constexpr wchar_t kNoInstanceLine[] = L"CQvUrlLaunchControl::GetLocalURLFirefox [DMLERR_NO_ERROR] strURL[%s].";
+constexpr wchar_t kNoConversationLine[] = L"CQvUrlLaunchControl::GetLocalURLFirefox DdeUninitialize() strURL[%s].";
+constexpr wchar_t kAnsweredLine[] = L"CQvUrlLaunchControl::GetLocalURLFirefox,[URL: %s] .";
 
 // A pure client: every transaction offered to it is refused.
 HDDEDATA CALLBACK IgnoreTransaction(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) {
@@ -50,29 +53,6 @@ std::wstring ReadReply(HDDEDATA data) {
     char reply[kReplyBytes + 1] = {};
     DdeGetData(data, reinterpret_cast<BYTE*>(reply), kReplyBytes, 0);
     return FromAnsi(reply);
-}
-
-DdeOutcome AskFirefox(CHostLog* log, std::wstring& address) {
-    UniqueDdeInstance instance;
-    if (DdeInitializeW(instance.put(), IgnoreTransaction, kClientFlags, 0) != DMLERR_NO_ERROR) {
-        Log(log, RA_LOG_SYSTEM, L"CQvUrlLaunchControl::GetLocalURLFirefox [DMLERR_NO_ERROR] strURL[%s].", L"");
-        return DdeOutcome::kNoConversation;
-    }
-    const UniqueDdeConversation conversation = Connect(instance.get());
-    if (!conversation) {
-        Log(log, RA_LOG_SYSTEM, L"CQvUrlLaunchControl::GetLocalURLFirefox DdeUninitialize() strURL[%s].", L"");
-        return DdeOutcome::kNoConversation;
-    }
-    // The ANSI entry point: the item is named in the ANSI code page, which
-    // the wide one does not do for CP_WINANSI everywhere (Wine reads the
-    // wide text as bytes).
-    const UniqueDdeString item(instance.get(), DdeCreateStringHandleA(instance.get(), "URL", CP_WINANSI));
-    const UniqueDdeData data(DdeClientTransaction(nullptr, 0, conversation.get(), item.get(), CF_TEXT, XTYP_REQUEST,
-                                                  kRequestTimeoutMs, nullptr));
-    if (!data) return DdeOutcome::kNoData;
-    address = AddressOfReply(ReadReply(data.get()));
-    Log(log, RA_LOG_SYSTEM, L"CQvUrlLaunchControl::GetLocalURLFirefox,[URL: %s] .", address.c_str());
-    return DdeOutcome::kAnswered;
 }
 
 // One SendInput call: Ctrl down, key down, Ctrl up, key up.
@@ -117,11 +97,33 @@ std::wstring CopyAddressBar(HWND browser) {
 
 }  // namespace
 
-std::wstring GetLocalURLFirefox(CHostLog* log, const BeforeKeys& beforeKeys) {
+FirefoxReader::DdeAnswer FirefoxReader::AskFirefox() {
+    UniqueDdeInstance instance;
+    if (DdeInitializeW(instance.put(), IgnoreTransaction, kClientFlags, 0) != DMLERR_NO_ERROR)
+        return {DdeOutcome::kNoConversation, kNoInstanceLine, {}};
+    const UniqueDdeConversation conversation = Connect(instance.get());
+    if (!conversation) return {DdeOutcome::kNoConversation, kNoConversationLine, {}};
+    // The ANSI entry point: the item is named in the ANSI code page, which
+    // the wide one does not do for CP_WINANSI everywhere (Wine reads the
+    // wide text as bytes).
+    const UniqueDdeString item(instance.get(), DdeCreateStringHandleA(instance.get(), "URL", CP_WINANSI));
+    const UniqueDdeData data(DdeClientTransaction(nullptr, 0, conversation.get(), item.get(), CF_TEXT, XTYP_REQUEST,
+                                                  kRequestTimeoutMs, nullptr));
+    if (!data) return {DdeOutcome::kNoData, nullptr, {}};
+    return {DdeOutcome::kAnswered, kAnsweredLine, AddressOfReply(ReadReply(data.get()))};
+}
+
+std::wstring FirefoxReader::Read(const BeforeKeys& beforeKeys) {
     const HWND foreground = GetForegroundWindow();
     if (foreground == GetDesktopWindow() || !IsFirefoxWindow(foreground)) return {};
-    std::wstring address;
-    const DdeOutcome outcome = AskFirefox(log, address);
-    if (!address.empty() || (beforeKeys && beforeKeys(foreground))) return address;
-    return outcome == DdeOutcome::kNoData ? CopyAddressBar(foreground) : std::wstring();
+    if (foreground != asked_) {
+        asked_ = foreground;
+        dde_ = AskFirefox();
+        copied_.reset();
+    }
+    if (dde_.line) Log(log_, RA_LOG_SYSTEM, dde_.line, dde_.address.c_str());
+    if (!dde_.address.empty() || (beforeKeys && beforeKeys(foreground))) return dde_.address;
+    if (dde_.outcome != DdeOutcome::kNoData) return {};
+    if (!copied_) copied_ = CopyAddressBar(foreground);
+    return *copied_;
 }
