@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -98,9 +99,13 @@ public:
             UniqueVariant state, role;
             ReadState(holder, element, state, stateText, kAccTextSize);
             if (std::wcsstr(stateText, L"unavailable")) continue;
-            GetAccName(holder, element, name);
             ReadRole(holder, element, role, roleText, kAccTextSize);
-            const AccTexts texts{name, roleText, Number(role), Number(state), roles_};
+            bool named = false;
+            const auto readName = [&] {
+                if (!std::exchange(named, true)) GetAccName(holder, element, name);
+                return static_cast<const wchar_t*>(name);
+            };
+            const AccTexts texts{readName, roleText, Number(role), Number(state), roles_};
             if (search_.matches(texts)) {
                 found_ = AddRefTo(holder);
                 foundChild_.CopyFrom(element);
@@ -164,7 +169,7 @@ int FindAccChild(IAccessible* parent, const wchar_t* name, const wchar_t* role, 
         return !wanted || std::wcscmp(wanted, read) == 0;
     };
     const AccSearch search{[&](const AccTexts& texts) {
-                               return equal(name, texts.name) && equal(role, texts.role);
+                               return equal(name, texts.name()) && equal(role, texts.role);
                            },
                            true};
     return SearchAccTree(parent, search, found, foundChild) ? 1 : -1;

@@ -28,7 +28,9 @@ int GetAccStateText(IAccessible* object, const VARIANT& child, wchar_t* buffer, 
 
 // What the search knows of one element when it tests it.
 struct AccTexts {
-    const wchar_t* name;
+    // The name, read when first asked for: a search by roles alone reads
+    // none, and each read is a call into the browser.
+    std::function<const wchar_t*()> name;
     const wchar_t* role;
     // The role and state as the platform's numbers (ROLE_SYSTEM_*,
     // STATE_SYSTEM_*), which no UI language changes; 0 when given as text.
