@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -84,9 +85,7 @@ public:
         parent->get_accChildCount(&count);
         path_.push_back(Identity(parent));
         roles_.push_back(role);
-        // Per level, not per child: a window class that cannot be read
-        // stays as the previous sibling's.
-        wchar_t stateText[kAccTextSize], name[kAccTextSize], roleText[kAccTextSize], windowClass[kAccTextSize] = {};
+        wchar_t stateText[kAccTextSize], name[kAccTextSize], roleText[kAccTextSize];
         bool result = false;
         for (long index = 1; index <= count && !result && !Spent(); ++index) {
             ++visited_;
@@ -100,17 +99,13 @@ public:
             UniqueVariant state, role;
             ReadState(holder, element, state, stateText, kAccTextSize);
             if (std::wcsstr(stateText, L"unavailable")) continue;
-            GetAccName(holder, element, name);
             ReadRole(holder, element, role, roleText, kAccTextSize);
-            const AccTexts texts{name,
-                                 roleText,
-                                 [&] {
-                                     GetAccWindowClass(holder, windowClass, kAccTextSize);
-                                     return static_cast<const wchar_t*>(windowClass);
-                                 },
-                                 Number(role),
-                                 Number(state),
-                                 roles_};
+            bool named = false;
+            const auto readName = [&] {
+                if (!std::exchange(named, true)) GetAccName(holder, element, name);
+                return static_cast<const wchar_t*>(name);
+            };
+            const AccTexts texts{readName, roleText, Number(role), Number(state), roles_};
             if (search_.matches(texts)) {
                 found_ = AddRefTo(holder);
                 foundChild_.CopyFrom(element);
@@ -163,29 +158,18 @@ int GetAccStateText(IAccessible* object, const VARIANT& child, wchar_t* buffer, 
     return ReadState(object, child, state, buffer, size);
 }
 
-int GetAccWindowClass(IAccessible* object, wchar_t* buffer, int size) {
-    HWND hwnd = nullptr;
-    if (FAILED(WindowFromAccessibleObject(object, &hwnd))) return 1;
-    if (hwnd)
-        GetClassNameW(hwnd, buffer, size);
-    else
-        CopyText(L"No window", buffer, size);
-    return 1;
-}
-
 bool SearchAccTree(IAccessible* parent, const AccSearch& search, ComPtr<IAccessible>& found,
                    UniqueVariant& foundChild) {
     return TreeWalk(search, found, foundChild).Level(parent, 0, 0);
 }
 
-int FindAccChild(IAccessible* parent, const wchar_t* name, const wchar_t* role, const wchar_t* className,
-                 ComPtr<IAccessible>& found, UniqueVariant& foundChild) {
+int FindAccChild(IAccessible* parent, const wchar_t* name, const wchar_t* role, ComPtr<IAccessible>& found,
+                 UniqueVariant& foundChild) {
     const auto equal = [](const wchar_t* wanted, const wchar_t* read) {
         return !wanted || std::wcscmp(wanted, read) == 0;
     };
     const AccSearch search{[&](const AccTexts& texts) {
-                               return equal(name, texts.name) && equal(role, texts.role) &&
-                                      (!className || equal(className, texts.windowClass()));
+                               return equal(name, texts.name()) && equal(role, texts.role);
                            },
                            true};
     return SearchAccTree(parent, search, found, foundChild) ? 1 : -1;

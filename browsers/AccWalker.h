@@ -25,16 +25,13 @@ int GetAccRoleText(IAccessible* object, const VARIANT& child, wchar_t* buffer, i
 // blank); a state given as text is copied. Cleared first; 0 when the state
 // cannot be read.
 int GetAccStateText(IAccessible* object, const VARIANT& child, wchar_t* buffer, int size);
-// The class of the window holding the object, "No window" when it has none.
-// Leaves `buffer` as it was when the platform cannot tell. Always returns 1.
-int GetAccWindowClass(IAccessible* object, wchar_t* buffer, int size);
 
 // What the search knows of one element when it tests it.
 struct AccTexts {
-    const wchar_t* name;
+    // The name, read when first asked for: a search by roles alone reads
+    // none, and each read is a call into the browser.
+    std::function<const wchar_t*()> name;
     const wchar_t* role;
-    // Reads the window class on demand: it costs a walk up the parents.
-    std::function<const wchar_t*()> windowClass;
     // The role and state as the platform's numbers (ROLE_SYSTEM_*,
     // STATE_SYSTEM_*), which no UI language changes; 0 when given as text.
     LONG roleId;
@@ -70,11 +67,11 @@ constexpr DWORD kAccDeadlineMs = 800;
 bool SearchAccTree(IAccessible* parent, const AccSearch& search, ComPtr<IAccessible>& found,
                    UniqueVariant& foundChild);
 
-// The search by exact (case-sensitive, whole) name, role text and window
-// class; a null criterion matches anything. Needs IEnumVARIANT on every
-// level. Returns 1 when found, -1 otherwise.
-int FindAccChild(IAccessible* parent, const wchar_t* name, const wchar_t* role, const wchar_t* className,
-                 ComPtr<IAccessible>& found, UniqueVariant& foundChild);
+// The search by exact (case-sensitive, whole) name and role text; a null
+// criterion matches anything. Needs IEnumVARIANT on every level. Returns 1
+// when found, -1 otherwise.
+int FindAccChild(IAccessible* parent, const wchar_t* name, const wchar_t* role, ComPtr<IAccessible>& found,
+                 UniqueVariant& foundChild);
 
 // Reads the accessible tree of `hwnd` (a browser's, in another process) with
 // `read`, given the window's own object on a thread with COM initialised.

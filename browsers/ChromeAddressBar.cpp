@@ -108,8 +108,8 @@ int GetNewURLText(HWND hwnd, wchar_t* buffer, CHostLog* log) {
 bool EnumUIChild(IAccessible* parent, ComPtr<IAccessible>& found, UniqueVariant& foundChild, std::wstring& name,
                  std::wstring& role) {
     const AccSearch search{[&](const AccTexts& texts) {
-                               if (!OneOf(texts.name, kBarNames) || !OneOf(texts.role, kBarRoles)) return false;
-                               name = texts.name;
+                               if (!OneOf(texts.name(), kBarNames) || !OneOf(texts.role, kBarRoles)) return false;
+                               name = texts.name();
                                role = texts.role;
                                return true;
                            },

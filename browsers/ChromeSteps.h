@@ -10,11 +10,6 @@
 
 #include <string>
 
-// The text of an "Edit" or "Chrome_OmniboxView" window (Chrome before 29),
-// asked for with a 500 ms time-out. Returns the characters copied; 0 for
-// any other class or a hung window. LastError is 0 after a success.
-int GetEditWindowText(HWND hwnd, wchar_t* buffer);
-
 // The address bar's value from the accessible tree of a Chrome top window
 // ("Chrome_WidgetWin_1"), through the ANSI code page. Returns the length of
 // the text in `buffer`, which is unchanged when nothing was read.

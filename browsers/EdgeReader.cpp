@@ -12,7 +12,7 @@ void GetEdgeURL(HWND hwnd, std::wstring& url, CHostLog* log) {
     const bool answered = ReadWindowTree(hwnd, log, L"GetEdgeURL", [value](IAccessible* root) {
         ComPtr<IAccessible> found;
         UniqueVariant foundChild;
-        if (FindAccChild(root, L"検索または Web アドレスを入力", L"編集可能なテキスト", nullptr, found, foundChild) != 1)
+        if (FindAccChild(root, L"検索または Web アドレスを入力", L"編集可能なテキスト", found, foundChild) != 1)
             return;
         UniqueBstr text;
         if (SUCCEEDED(found.get()->get_accValue(foundChild.get(), text.put())) && text) *value = text.get();

@@ -31,6 +31,9 @@ public:
     // sections named (the first section of each name); a file that cannot be
     // read reads as empty.
     CIniFile(const wchar_t* path, const std::vector<std::wstring>& sections);
+    // Neither copied nor moved: the lines are views into the text it holds.
+    CIniFile(const CIniFile&) = delete;
+    CIniFile& operator=(const CIniFile&) = delete;
 
     // The value cut to 260 characters, or the empty text; also for a section
     // not named to the constructor.

@@ -22,7 +22,7 @@ class AccWalker : public testing::Test {
 std::wstring Search(FakeNode* root, const wchar_t* name, const wchar_t* role = nullptr) {
     ComPtr<IAccessible> found;
     UniqueVariant foundChild;
-    if (FindAccChild(root, name, role, nullptr, found, foundChild) != 1) return L"none";
+    if (FindAccChild(root, name, role, found, foundChild) != 1) return L"none";
     wchar_t holder[kAccTextSize];
     GetAccName(found.get(), UniqueVariant(CHILDID_SELF).get(), holder);
     return std::wstring(holder) + L"#" + std::to_wstring(foundChild.get().lVal);

@@ -63,7 +63,7 @@ TEST(FirefoxReader, TakesTheDdeReplyElseCopiesTheAddressFieldOnlyWhenNoDataCame)
         ASSERT_TRUE(MadeForeground(firefox.Window()));
         LogFile log(L"firefox.log");
         const DWORD start = GetTickCount();
-        EXPECT_EQ(GetLocalURLFirefox(&log), row.address);
+        EXPECT_EQ(FirefoxReader(&log).Read(), row.address);
         const DWORD elapsed = GetTickCount() - start;
         // Maximised and topmost, as the keyboard fallback leaves it.
         const HWND frame = firefox.Window();

@@ -18,20 +18,9 @@
 namespace {
 
 // 260 characters and a terminator, as the readers expect.
-constexpr int kAddressChars = 260;
-constexpr int kAddressBufferChars = kAddressChars + 1;
+constexpr int kAddressBufferChars = 261;
 // From this version on Chrome's own window is read before its children.
 constexpr int kChromeOwnAddressVersion = 31;
-// A hung browser stalls the walk no longer than this per "Edit" child.
-constexpr UINT kGetTextTimeoutMs = 500;
-
-int ReadEditText(HWND edit, wchar_t* buffer) {
-    DWORD_PTR copied = 0;
-    if (!SendMessageTimeoutW(edit, WM_GETTEXT, kAddressChars, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG,
-                             kGetTextTimeoutMs, &copied))
-        return 0;
-    return static_cast<int>(copied);
-}
 
 int ReadChromeURL(HWND hwnd, wchar_t* buffer, CHostLog* log, const wchar_t* line) {
     const int length = GetChromeURL(hwnd, buffer, log);
@@ -51,7 +40,7 @@ std::optional<AddressSource> ReadChildAddress(HWND hwnd, const std::wstring& hwn
     if (childClass == L"Chrome_OmniboxView")
         return read(AddressSource::kChromeOmnibox,
                     ReadChromeURL(child, buffer, log, L"CQvUrlLaunchControl::GetURLChrome 1,[strEdit %s] ."));
-    if (childClass == L"Edit") return read(AddressSource::kEdit, ReadEditText(child, buffer));
+    if (childClass == L"Edit") return read(AddressSource::kEdit, GetEditWindowText(child, buffer));
     if (hwndClass == kChromeFrameClass)
         return read(AddressSource::kChromeBeside,
                     ReadChromeURL(hwnd, buffer, log, L"CQvUrlLaunchControl::GetURLChrome 2,[strEdit %s] ."));
@@ -87,12 +76,15 @@ void LogField(const AddressField& field, HWND browser, CHostLog* log) {
 class AddressWalk {
 public:
     AddressWalk(HWND top, int& chromeVersion, bool readsFields, CHostLog* log, const AddressJudge& judge)
-        : top_(top), chromeVersion_(chromeVersion), readsFields_(readsFields), log_(log), judge_(judge) {}
+        : top_(top), chromeVersion_(chromeVersion), readsFields_(readsFields), log_(log), judge_(judge), firefox_(log) {}
 
     // True when the judge ended the walk.
     bool Run() {
         // Lower-casing of addresses follows the user's locale.
         setlocale(LC_ALL, "");
+        // Once a walk, not at every turn: while no Chrome is installed the
+        // registry would be asked once per window of the tree.
+        if (chromeVersion_ == 0) chromeVersion_ = GetChromeVersion();
         if (!Turn(top_) && readsFields_ && !topOffered_ && HasAddressField(top_)) FieldStep(top_);
         return judged_;
     }
@@ -103,7 +95,6 @@ private:
         if (HasCoreWindowChild(hwnd)) return CheckEdgeAddress(hwnd);
 
         const std::wstring windowClass = WindowClass(hwnd);
-        if (chromeVersion_ == 0) chromeVersion_ = GetChromeVersion();
         if (chromeVersion_ < kChromeOwnAddressVersion) {
             Log(log_, RA_LOG_TRACE,
                 L"CRestrictAction::CheckInternetRestrictEditbox GetChromeVersion() m_ChromeVersion = [%d]",
@@ -140,7 +131,7 @@ private:
     bool CheckFirefoxAddress(HWND hwnd) {
         Log(log_, RA_LOG_SYSTEM, L"CQvUrlLaunchControl::CheckInternetRestrictEditbox GetLocalURLFirefox().");
         const BeforeKeys field = [this](HWND firefox) { return FirefoxField(firefox); };
-        const std::wstring text = GetLocalURLFirefox(log_, readsFields_ ? field : nullptr);
+        const std::wstring text = firefox_.Read(readsFields_ ? field : nullptr);
         if (text.empty()) return over_;
         return Offer({AddressSource::kFirefox, text, hwnd, chromeVersion_}, GetForegroundWindow());
     }
@@ -191,6 +182,7 @@ private:
     bool over_ = false;        // that, or a field said to come back later
     bool topOffered_ = false;  // an address of top_ was offered
     std::vector<std::pair<HWND, AddressField>> fields_;
+    FirefoxReader firefox_;  // asks the foreground Firefox once a walk
 };
 
 }  // namespace

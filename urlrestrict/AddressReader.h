@@ -40,7 +40,8 @@ using AddressJudge = std::function<bool(const ShownAddress&)>;
 // an "Edit", the frame again) or else the child's own turn. A turn ends
 // with the first address it offers, whatever the judge makes of it; the
 // parent's turn then goes on with its next child. A turn that offered none
-// asks the foreground Firefox window at its end, and offers its address.
+// asks the foreground Firefox window at its end, and offers its address; the
+// browser itself is asked once a walk (FirefoxReader.h).
 // True when the judge ended the walk.
 //
 // With `readsFields`, a Chromium ("Chrome_WidgetWin_1") or Firefox
@@ -53,6 +54,6 @@ using AddressJudge = std::function<bool(const ShownAddress&)>;
 // read at most once a walk.
 //
 // `chromeVersion` is the installed Chrome's version once found (0 until
-// then): the registry is asked at every turn until it names one.
+// then): the registry is asked at the start of every walk until it names one.
 bool CheckInternetRestrictEditbox(HWND hwnd, int& chromeVersion, bool readsFields, CHostLog* log,
                                   const AddressJudge& judge);

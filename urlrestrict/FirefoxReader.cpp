@@ -17,7 +17,10 @@ constexpr DWORD kReplyBytes = 260;
 // Time for the browser to handle the keys before the clipboard is read.
 constexpr DWORD kCopyWaitMs = 100;
 
-enum class DdeOutcome { kNoConversation, kNoData, kAnswered };
+// What a DDE conversation's outcome logs, with the address it read.
+constexpr wchar_t kNoInstanceLine[] = L"CQvUrlLaunchControl::GetLocalURLFirefox [DMLERR_NO_ERROR] strURL[%s].";
+constexpr wchar_t kNoConversationLine[] = L"CQvUrlLaunchControl::GetLocalURLFirefox DdeUninitialize() strURL[%s].";
+constexpr wchar_t kAnsweredLine[] = L"CQvUrlLaunchControl::GetLocalURLFirefox,[URL: %s] .";
 
 // A pure client: every transaction offered to it is refused.
 HDDEDATA CALLBACK IgnoreTransaction(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) {
@@ -52,29 +55,6 @@ std::wstring ReadReply(HDDEDATA data) {
     return FromAnsi(reply);
 }
 
-DdeOutcome AskFirefox(CHostLog* log, std::wstring& address) {
-    UniqueDdeInstance instance;
-    if (DdeInitializeW(instance.put(), IgnoreTransaction, kClientFlags, 0) != DMLERR_NO_ERROR) {
-        Log(log, RA_LOG_SYSTEM, L"CQvUrlLaunchControl::GetLocalURLFirefox [DMLERR_NO_ERROR] strURL[%s].", L"");
-        return DdeOutcome::kNoConversation;
-    }
-    const UniqueDdeConversation conversation = Connect(instance.get());
-    if (!conversation) {
-        Log(log, RA_LOG_SYSTEM, L"CQvUrlLaunchControl::GetLocalURLFirefox DdeUninitialize() strURL[%s].", L"");
-        return DdeOutcome::kNoConversation;
-    }
-    // The ANSI entry point: the item is named in the ANSI code page, which
-    // the wide one does not do for CP_WINANSI everywhere (Wine reads the
-    // wide text as bytes).
-    const UniqueDdeString item(instance.get(), DdeCreateStringHandleA(instance.get(), "URL", CP_WINANSI));
-    const UniqueDdeData data(DdeClientTransaction(nullptr, 0, conversation.get(), item.get(), CF_TEXT, XTYP_REQUEST,
-                                                  kRequestTimeoutMs, nullptr));
-    if (!data) return DdeOutcome::kNoData;
-    address = AddressOfReply(ReadReply(data.get()));
-    Log(log, RA_LOG_SYSTEM, L"CQvUrlLaunchControl::GetLocalURLFirefox,[URL: %s] .", address.c_str());
-    return DdeOutcome::kAnswered;
-}
-
 // One SendInput call: Ctrl down, key down, Ctrl up, key up.
 void SendCtrlChord(WORD key) {
     const WORD keys[] = {VK_CONTROL, key, VK_CONTROL, key};
@@ -90,12 +70,18 @@ void SendCtrlChord(WORD key) {
 // Ctrl+L puts the focus in the address field, Ctrl+C copies it. The browser
 // stays maximised and topmost; the clipboard is left empty. The copied text
 // loses its last character.
+//
+// Raised and maximised without waiting for it: a browser that let the DDE
+// request time out may have stopped answering, and the synchronous calls
+// (BringWindowToTop, ShowWindow, SetWindowPos) would hold the caller until it
+// answers again. The browser's thread handles those requests before the keys.
 std::wstring CopyAddressBar(HWND browser) {
+    constexpr UINT kRaise = SWP_NOSIZE | SWP_NOMOVE | SWP_ASYNCWINDOWPOS;
     SetForegroundWindow(browser);
-    BringWindowToTop(browser);
+    SetWindowPos(browser, HWND_TOP, 0, 0, 0, 0, kRaise);
     SetActiveWindow(browser);
-    ShowWindow(browser, SW_MAXIMIZE);
-    SetWindowPos(browser, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+    ShowWindowAsync(browser, SW_MAXIMIZE);
+    SetWindowPos(browser, HWND_TOPMOST, 0, 0, 0, 0, kRaise);
     SendCtrlChord('L');
     SendCtrlChord('C');
     Sleep(kCopyWaitMs);
@@ -111,11 +97,33 @@ std::wstring CopyAddressBar(HWND browser) {
 
 }  // namespace
 
-std::wstring GetLocalURLFirefox(CHostLog* log, const BeforeKeys& beforeKeys) {
+FirefoxReader::DdeAnswer FirefoxReader::AskFirefox() {
+    UniqueDdeInstance instance;
+    if (DdeInitializeW(instance.put(), IgnoreTransaction, kClientFlags, 0) != DMLERR_NO_ERROR)
+        return {DdeOutcome::kNoConversation, kNoInstanceLine, {}};
+    const UniqueDdeConversation conversation = Connect(instance.get());
+    if (!conversation) return {DdeOutcome::kNoConversation, kNoConversationLine, {}};
+    // The ANSI entry point: the item is named in the ANSI code page, which
+    // the wide one does not do for CP_WINANSI everywhere (Wine reads the
+    // wide text as bytes).
+    const UniqueDdeString item(instance.get(), DdeCreateStringHandleA(instance.get(), "URL", CP_WINANSI));
+    const UniqueDdeData data(DdeClientTransaction(nullptr, 0, conversation.get(), item.get(), CF_TEXT, XTYP_REQUEST,
+                                                  kRequestTimeoutMs, nullptr));
+    if (!data) return {DdeOutcome::kNoData, nullptr, {}};
+    return {DdeOutcome::kAnswered, kAnsweredLine, AddressOfReply(ReadReply(data.get()))};
+}
+
+std::wstring FirefoxReader::Read(const BeforeKeys& beforeKeys) {
     const HWND foreground = GetForegroundWindow();
     if (foreground == GetDesktopWindow() || !IsFirefoxWindow(foreground)) return {};
-    std::wstring address;
-    const DdeOutcome outcome = AskFirefox(log, address);
-    if (!address.empty() || (beforeKeys && beforeKeys(foreground))) return address;
-    return outcome == DdeOutcome::kNoData ? CopyAddressBar(foreground) : std::wstring();
+    if (foreground != asked_) {
+        asked_ = foreground;
+        dde_ = AskFirefox();
+        copied_.reset();
+    }
+    if (dde_.line) Log(log_, RA_LOG_SYSTEM, dde_.line, dde_.address.c_str());
+    if (!dde_.address.empty() || (beforeKeys && beforeKeys(foreground))) return dde_.address;
+    if (dde_.outcome != DdeOutcome::kNoData) return {};
+    if (!copied_) copied_ = CopyAddressBar(foreground);
+    return *copied_;
 }

@@ -5,6 +5,7 @@
 #include "RestrictAction.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 
 // Asked about the foreground Firefox window once DDE gave no address, before
@@ -12,7 +13,32 @@
 // then leaves alone.
 using BeforeKeys = std::function<bool(HWND firefox)>;
 
-// Empty when the foreground window is no Firefox window, nothing was read,
-// or `beforeKeys` dealt with it. The keys are pressed only when the browser
-// took the DDE conversation and gave no data.
-std::wstring GetLocalURLFirefox(CHostLog* log, const BeforeKeys& beforeKeys = nullptr);
+// One reader serves one walk of a window tree, which asks at every turn: a
+// Firefox window is asked by DDE, and through the keys, once, and every
+// later Read() gives that answer again with the same log line. Each DDE
+// conversation broadcasts to every top-level window, and one with a browser
+// that stopped answering waits out the 5 s request (and, under Wine, up to
+// 10 s more for the disconnect).
+class FirefoxReader {
+public:
+    explicit FirefoxReader(CHostLog* log) : log_(log) {}
+
+    // Empty when the foreground window is no Firefox window, nothing was
+    // read, or `beforeKeys` dealt with it. The keys are pressed only when the
+    // browser took the DDE conversation and gave no data.
+    std::wstring Read(const BeforeKeys& beforeKeys = nullptr);
+
+private:
+    enum class DdeOutcome { kNoConversation, kNoData, kAnswered };
+    struct DdeAnswer {
+        DdeOutcome outcome;
+        const wchar_t* line;  // logged with the address; null for none
+        std::wstring address;
+    };
+    static DdeAnswer AskFirefox();
+
+    CHostLog* const log_;
+    HWND asked_ = nullptr;  // the window the answers below are of
+    DdeAnswer dde_{};
+    std::optional<std::wstring> copied_;  // through the keys
+};

@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr DWORD kContext = 1;
 constexpr DWORD kConnectionFlags = INTERNET_FLAG_KEEP_CONNECTION;
 // No cookies, no credentials, no dialog, no redirect followed.
 constexpr DWORD kRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_COOKIES |
@@ -86,49 +85,48 @@ struct Exchange {
     const DWORD start;
     // Written by the worker, read by the caller once the worker has ended.
     std::string body;
-    DWORD error = ERROR_INTERNET_INTERNAL_ERROR;
+    bool fetched = false;
 };
 
 // Reads only what has arrived, so that the deadline is looked at between
-// waits.
-DWORD ReadBody(HINTERNET request, Exchange& exchange) {
+// waits. False when a read fails or the deadline passes.
+bool ReadBody(HINTERNET request, Exchange& exchange) {
     std::string& body = exchange.body;
     while (body.size() < exchange.limit) {
-        if (exchange.DeadlinePassed()) return ERROR_INTERNET_TIMEOUT;
+        if (exchange.DeadlinePassed()) return false;
         DWORD available = 0;
-        if (!InternetQueryDataAvailable(request, &available, 0, 0)) return GetLastError();
+        if (!InternetQueryDataAvailable(request, &available, 0, 0)) return false;
         if (available == 0) break;
         const size_t had = body.size();
         body.resize(had + std::min<size_t>(available, exchange.limit - had));
         DWORD read = 0;
-        if (!InternetReadFile(request, &body[had], static_cast<DWORD>(body.size() - had), &read)) return GetLastError();
+        if (!InternetReadFile(request, &body[had], static_cast<DWORD>(body.size() - had), &read)) return false;
         body.resize(had + read);
     }
-    return ERROR_SUCCESS;
+    return true;
 }
 
-// A WinINet error code, or ERROR_SUCCESS with the body in the exchange.
-DWORD Fetch(Exchange& exchange) {
+// True with the body in the exchange.
+bool Fetch(Exchange& exchange) {
     const Target& target = exchange.target;
     const UniqueInternet session(
         InternetOpenW(exchange.userAgent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-    if (!session) return GetLastError();
+    if (!session) return false;
     LimitWaits(session.get());
     const DWORD secureFlags = target.secure ? INTERNET_FLAG_SECURE : 0;
     const UniqueInternet connection(InternetConnectW(session.get(), target.host.c_str(), target.port, kUnsentUser,
                                                      kUnsentPassword, INTERNET_SERVICE_HTTP,
-                                                     kConnectionFlags | secureFlags, kContext));
-    if (!connection) return GetLastError();
+                                                     kConnectionFlags | secureFlags, 0));
+    if (!connection) return false;
     const UniqueInternet request(HttpOpenRequestW(connection.get(), L"GET", target.object.c_str(), nullptr, nullptr,
                                                   nullptr, kRequestFlags | (target.secure ? kSecureRequestFlags : 0),
-                                                  kContext));
-    if (!request) return GetLastError();
+                                                  0));
+    if (!request) return false;
     LimitWaits(request.get());
     for (const wchar_t* header : kHeaders)
         if (!HttpAddRequestHeadersW(request.get(), header, static_cast<DWORD>(-1), HTTP_ADDREQ_FLAG_ADD_IF_NEW))
-            return GetLastError();
-    if (!HttpSendRequestW(request.get(), nullptr, 0, nullptr, 0)) return GetLastError();
-    return ReadBody(request.get(), exchange);
+            return false;
+    return HttpSendRequestW(request.get(), nullptr, 0, nullptr, 0) && ReadBody(request.get(), exchange);
 }
 
 }  // namespace
@@ -138,7 +136,7 @@ std::string CHttpClient::Get(const std::wstring& url, size_t limit) const {
     if (!target) return {};
     const auto exchange = std::make_shared<Exchange>(userAgent_, std::move(*target), limit);
     const DeadlineOutcome outcome =
-        RunWithDeadline(nullptr, kHttpDeadlineMs, [exchange] { exchange->error = Fetch(*exchange); });
-    if (outcome != DeadlineOutcome::kFinished || exchange->error != ERROR_SUCCESS) return {};
+        RunWithDeadline(nullptr, kHttpDeadlineMs, [exchange] { exchange->fetched = Fetch(*exchange); });
+    if (outcome != DeadlineOutcome::kFinished || !exchange->fetched) return {};
     return std::move(exchange->body);
 }
