@@ -29,5 +29,6 @@ constexpr int kMaxAbandonedWork = 8;
 // the calling thread runs inline: only this thread can answer that window,
 // so a thread of its own would only wait for this one. Work on no window
 // (null) is bounded by the total alone. Calls are expected one at a time
-// (the sweep's lock); two at once may start one thread more.
+// (the sweep's lock); two at once may start one thread more. While it waits,
+// messages sent to the caller's thread are answered, posted ones are not.
 DeadlineOutcome RunWithDeadline(HWND window, DWORD ms, std::function<void()> work);

@@ -1,11 +1,14 @@
 #include "urlrestrict/FirefoxReader.h"
 
-#include "fw/HostLog.h"
 #include "fw/Clipboard.h"
+#include "fw/DeadlineRunner.h"
+#include "fw/HostLog.h"
 #include "fw/Text.h"
 #include "fw/UniqueHandle.h"
 
 #include <algorithm>
+#include <atomic>
+#include <memory>
 
 namespace {
 
@@ -13,6 +16,9 @@ const wchar_t* const kFirefoxClasses[] = {L"MozillaWindowClass", L"MozillaUIWind
 
 constexpr DWORD kClientFlags = CBF_FAIL_ADVISES | CBF_FAIL_POKES | CBF_SKIP_REGISTRATIONS | CBF_SKIP_UNREGISTRATIONS;
 constexpr DWORD kRequestTimeoutMs = 5000;
+// The whole conversation: the request's own wait, and a second for the
+// broadcast that finds the server.
+constexpr DWORD kConversationMs = kRequestTimeoutMs + 1000;
 constexpr DWORD kReplyBytes = 260;
 // Time for the browser to handle the keys before the clipboard is read.
 constexpr DWORD kCopyWaitMs = 100;
@@ -21,6 +27,7 @@ constexpr DWORD kCopyWaitMs = 100;
 constexpr wchar_t kNoInstanceLine[] = L"CQvUrlLaunchControl::GetLocalURLFirefox [DMLERR_NO_ERROR] strURL[%s].";
 constexpr wchar_t kNoConversationLine[] = L"CQvUrlLaunchControl::GetLocalURLFirefox DdeUninitialize() strURL[%s].";
 constexpr wchar_t kAnsweredLine[] = L"CQvUrlLaunchControl::GetLocalURLFirefox,[URL: %s] .";
+constexpr wchar_t kNoAnswerLine[] = L"CQvUrlLaunchControl::GetLocalURLFirefox [No answer from window 0x%08X within %d ms].";
 
 // A pure client: every transaction offered to it is refused.
 HDDEDATA CALLBACK IgnoreTransaction(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) {
@@ -97,20 +104,38 @@ std::wstring CopyAddressBar(HWND browser) {
 
 }  // namespace
 
-FirefoxReader::DdeAnswer FirefoxReader::AskFirefox() {
-    UniqueDdeInstance instance;
-    if (DdeInitializeW(instance.put(), IgnoreTransaction, kClientFlags, 0) != DMLERR_NO_ERROR)
-        return {DdeOutcome::kNoConversation, kNoInstanceLine, {}};
-    const UniqueDdeConversation conversation = Connect(instance.get());
-    if (!conversation) return {DdeOutcome::kNoConversation, kNoConversationLine, {}};
-    // The ANSI entry point: the item is named in the ANSI code page, which
-    // the wide one does not do for CP_WINANSI everywhere (Wine reads the
-    // wide text as bytes).
-    const UniqueDdeString item(instance.get(), DdeCreateStringHandleA(instance.get(), "URL", CP_WINANSI));
-    const UniqueDdeData data(DdeClientTransaction(nullptr, 0, conversation.get(), item.get(), CF_TEXT, XTYP_REQUEST,
-                                                  kRequestTimeoutMs, nullptr));
-    if (!data) return {DdeOutcome::kNoData, nullptr, {}};
-    return {DdeOutcome::kAnswered, kAnsweredLine, AddressOfReply(ReadReply(data.get()))};
+FirefoxReader::DdeAnswer FirefoxReader::AskFirefox(HWND firefox, CHostLog* log) {
+    // Written once by the conversation's thread, before its disconnect,
+    // which may wait on a browser that stopped answering; read once ready.
+    struct Outcome {
+        DdeAnswer answer{DdeOutcome::kNoConversation, nullptr, {}};
+        std::atomic<bool> ready{false};
+        void Publish(DdeAnswer given) {
+            answer = std::move(given);
+            ready.store(true, std::memory_order_release);
+        }
+    };
+    const auto outcome = std::make_shared<Outcome>();
+    const DeadlineOutcome run = RunWithDeadline(firefox, kConversationMs, [outcome] {
+        UniqueDdeInstance instance;
+        if (DdeInitializeW(instance.put(), IgnoreTransaction, kClientFlags, 0) != DMLERR_NO_ERROR)
+            return outcome->Publish({DdeOutcome::kNoConversation, kNoInstanceLine, {}});
+        const UniqueDdeConversation conversation = Connect(instance.get());
+        if (!conversation) return outcome->Publish({DdeOutcome::kNoConversation, kNoConversationLine, {}});
+        // The ANSI entry point: the item is named in the ANSI code page, which
+        // the wide one does not do for CP_WINANSI everywhere (Wine reads the
+        // wide text as bytes).
+        const UniqueDdeString item(instance.get(), DdeCreateStringHandleA(instance.get(), "URL", CP_WINANSI));
+        const UniqueDdeData data(DdeClientTransaction(nullptr, 0, conversation.get(), item.get(), CF_TEXT,
+                                                      XTYP_REQUEST, kRequestTimeoutMs, nullptr));
+        if (!data) return outcome->Publish({DdeOutcome::kNoData, nullptr, {}});
+        outcome->Publish({DdeOutcome::kAnswered, kAnsweredLine, AddressOfReply(ReadReply(data.get()))});
+    });
+    if (outcome->ready.load(std::memory_order_acquire)) return std::move(outcome->answer);
+    if (run == DeadlineOutcome::kAbandoned)
+        Log(log, RA_LOG_ERROR, kNoAnswerLine, static_cast<unsigned>(reinterpret_cast<UINT_PTR>(firefox)),
+            static_cast<int>(kConversationMs));
+    return {DdeOutcome::kNoConversation, nullptr, {}};
 }
 
 std::wstring FirefoxReader::Read(const BeforeKeys& beforeKeys) {
@@ -118,7 +143,7 @@ std::wstring FirefoxReader::Read(const BeforeKeys& beforeKeys) {
     if (foreground == GetDesktopWindow() || !IsFirefoxWindow(foreground)) return {};
     if (foreground != asked_) {
         asked_ = foreground;
-        dde_ = AskFirefox();
+        dde_ = AskFirefox(foreground, log_);
         copied_.reset();
     }
     if (dde_.line) Log(log_, RA_LOG_SYSTEM, dde_.line, dde_.address.c_str());

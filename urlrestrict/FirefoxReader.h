@@ -17,8 +17,10 @@ using BeforeKeys = std::function<bool(HWND firefox)>;
 // Firefox window is asked by DDE, and through the keys, once, and every
 // later Read() gives that answer again with the same log line. Each DDE
 // conversation broadcasts to every top-level window, and one with a browser
-// that stopped answering waits out the 5 s request (and, under Wine, up to
-// 10 s more for the disconnect).
+// that stopped answering waits out the 5 s request; it runs on a thread of
+// its own, waited for at most 6 s, so that a disconnect or a broadcast that
+// hangs is abandoned (one [ERROR] line) and the window passed over while it
+// runs.
 class FirefoxReader {
 public:
     explicit FirefoxReader(CHostLog* log) : log_(log) {}
@@ -35,7 +37,7 @@ private:
         const wchar_t* line;  // logged with the address; null for none
         std::wstring address;
     };
-    static DdeAnswer AskFirefox();
+    static DdeAnswer AskFirefox(HWND firefox, CHostLog* log);
 
     CHostLog* const log_;
     HWND asked_ = nullptr;  // the window the answers below are of
