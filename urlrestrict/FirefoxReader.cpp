@@ -22,6 +22,8 @@ constexpr DWORD kConversationMs = kRequestTimeoutMs + 1000;
 constexpr DWORD kReplyBytes = 260;
 // Time for the browser to handle the keys before the clipboard is read.
 constexpr DWORD kCopyWaitMs = 100;
+// The clipboard's read, in which the browser renders the copied text.
+constexpr DWORD kClipboardMs = 1000;
 
 // What a DDE conversation's outcome logs, with the address it read.
 constexpr wchar_t kNoInstanceLine[] = L"CQvUrlLaunchControl::GetLocalURLFirefox [DMLERR_NO_ERROR] strURL[%s].";
@@ -93,13 +95,19 @@ std::wstring CopyAddressBar(HWND browser) {
     SendCtrlChord('C');
     Sleep(kCopyWaitMs);
 
-    std::wstring text;
-    const Clipboard clipboard;
-    if (!clipboard.IsOpen()) return text;
-    text = clipboard.UnicodeText();
-    clipboard.Empty();
-    if (!text.empty()) text.pop_back();
-    return text;
+    // The browser renders what it copied when asked for it: the read runs on
+    // a thread of its own, waited for at most kClipboardMs. On no window: the
+    // DDE conversation may still be running on the browser's.
+    const auto text = std::make_shared<std::wstring>();
+    const DeadlineOutcome read = RunWithDeadline(nullptr, kClipboardMs, [text] {
+        const Clipboard clipboard;
+        if (!clipboard.IsOpen()) return;
+        *text = clipboard.UnicodeText();
+        clipboard.Empty();
+    });
+    if (read != DeadlineOutcome::kFinished || text->empty()) return {};
+    text->pop_back();
+    return *text;
 }
 
 }  // namespace
