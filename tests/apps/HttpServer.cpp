@@ -1,23 +1,21 @@
-// The stand-in program's web server (TestWindow.exe --serve PORTFILE), a
-// process of its own: sockets on a second thread of the emulated 32-bit test
-// program upset Wine under user-mode emulation. Listens on 127.0.0.1 at a
-// free port, writes the port number into PORTFILE and serves until ended.
-// The path of each request picks the answer.
+// The stand-in's web server (TestWindow.exe --serve PORTFILE), a process of
+// its own: sockets on a thread of the emulated 32-bit test program upset
+// Wine. Serves 127.0.0.1 at a free port, whose number it writes to PORTFILE;
+// the path of each request picks the answer.
 #include <winsock2.h>
 #include <windows.h>
 
 #include "fw/UniqueHandle.h"
 
 #include <atomic>
-#include <cstdlib>
-#include <cstring>
+#include <fstream>
 #include <mutex>
 #include <string>
 
 namespace {
 
 std::mutex g_lock;
-std::string g_requests;  // every request so far, head and body
+std::string g_requests;      // every request so far
 std::atomic<int> g_open{0};  // connections being answered
 
 std::string Reply(const std::string& status, const std::string& body) {
@@ -25,29 +23,12 @@ std::string Reply(const std::string& status, const std::string& body) {
            "\r\nConnection: close\r\n\r\n" + body;
 }
 
-// Head up to the blank line, then as many body bytes as it announces.
-std::string ReadRequest(SOCKET client) {
-    std::string request;
-    char buffer[4096];
-    for (;;) {
-        const size_t head = request.find("\r\n\r\n");
-        if (head != std::string::npos) {
-            const size_t length = request.find("Content-Length: ");
-            const size_t body = length == std::string::npos ? 0 : std::strtoul(&request[length + 16], nullptr, 10);
-            if (request.size() >= head + 4 + body) return request;
-        }
-        const int n = recv(client, buffer, sizeof(buffer), 0);
-        if (n <= 0) return request;
-        request.append(buffer, static_cast<size_t>(n));
-    }
-}
-
 bool Send(SOCKET client, const std::string& bytes) {
     return send(client, bytes.data(), static_cast<int>(bytes.size()), 0) == static_cast<int>(bytes.size());
 }
 
-// Every single wait of a client stays short, the whole answer takes long:
-// `slowly` goes out a byte a second, until the client goes.
+// Every wait of a client stays short, the whole answer takes long: `slowly`
+// goes out a byte a second, until the client goes.
 void Trickle(SOCKET client, const std::string& atOnce, const std::string& slowly) {
     if (!Send(client, atOnce)) return;
     for (char byte : slowly) {
@@ -57,6 +38,7 @@ void Trickle(SOCKET client, const std::string& atOnce, const std::string& slowly
 }
 
 void Answer(SOCKET client, const std::string& path, const std::string& request) {
+    const bool credentials = request.find("\r\nAuthorization: ") != std::string::npos;
     if (path == "/echo") Send(client, Reply("200 OK", request));
     else if (path == "/missing") Send(client, Reply("404 Not Found", "missing"));
     else if (path == "/empty") Send(client, Reply("204 No Content", ""));
@@ -65,8 +47,7 @@ void Answer(SOCKET client, const std::string& path, const std::string& request) 
     else if (path == "/cut") Send(client, "HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\nonly this");
     else if (path == "/redirect") Send(client, "HTTP/1.1 302 Found\r\nLocation: /echo\r\nContent-Length: 5\r\n\r\nmoved");
     // Answered with credentials only: a client that gives them once may keep them.
-    else if (path == "/auth" && request.find("\r\nAuthorization: ") != std::string::npos)
-        Send(client, Reply("200 OK", "welcome back"));
+    else if (path == "/auth" && credentials) Send(client, Reply("200 OK", "welcome back"));
     else if (path == "/auth") Send(client, "HTTP/1.1 401 Unauthorized\r\nWWW-Authenticate: Basic realm=\"test\"\r\n"
                                            "Content-Length: 0\r\n\r\n");
     else if (path == "/trickle") Trickle(client, "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n", std::string(30, 't'));
@@ -77,8 +58,7 @@ void Answer(SOCKET client, const std::string& path, const std::string& request) 
         Send(client, Reply("200 OK", g_requests));
     } else if (path == "/endless") {
         const std::string piece(65536, 'x');
-        for (bool open = Send(client, "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n"); open;)
-            open = Send(client, piece);
+        for (bool open = Send(client, "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n"); open;) open = Send(client, piece);
     } else if (path == "/silent") {
         char byte;
         recv(client, &byte, 1, 0);  // until the client gives up
@@ -90,15 +70,17 @@ void Answer(SOCKET client, const std::string& path, const std::string& request) 
 DWORD WINAPI Serve(void* parameter) {
     const SOCKET client = reinterpret_cast<SOCKET>(parameter);
     ++g_open;
-    const std::string request = ReadRequest(client);
+    std::string request;  // a GET: its head only
+    char buffer[4096];
+    for (int n; request.find("\r\n\r\n") == std::string::npos && (n = recv(client, buffer, sizeof(buffer), 0)) > 0;)
+        request.append(buffer, static_cast<size_t>(n));
     {
         std::lock_guard<std::mutex> guard(g_lock);
         g_requests += request;
     }
-    const std::string line = request.substr(0, request.find("\r\n"));
-    const size_t start = line.find(' ') + 1;
-    const std::string target = line.substr(start, line.find(' ', start) - start);
-    Answer(client, target.substr(0, target.find('?')), request);
+    const size_t start = request.find(' ') + 1;
+    const std::string target = request.substr(start, request.find_first_of(" ?", start) - start);
+    Answer(client, target, request);
     shutdown(client, SD_SEND);
     closesocket(client);
     --g_open;
@@ -118,18 +100,12 @@ int ServeHttp(const wchar_t* portFile) {
     if (bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 || listen(listener, 16) != 0 ||
         getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size) != 0)
         return 4;
-    // Written under a temporary name and renamed: a reader never sees half.
+    // Written under another name and renamed: a reader never sees half.
     const std::wstring temporary = std::wstring(portFile) + L".tmp";
-    const std::string port = std::to_string(ntohs(address.sin_port));
-    {
-        const UniqueFile file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-        DWORD written = 0;
-        WriteFile(file.get(), port.data(), static_cast<DWORD>(port.size()), &written, nullptr);
-    }
+    std::ofstream(std::string(temporary.begin(), temporary.end())) << ntohs(address.sin_port);
     MoveFileExW(temporary.c_str(), portFile, MOVEFILE_REPLACE_EXISTING);
-    for (;;) {
-        const SOCKET client = accept(listener, nullptr, nullptr);
-        if (client == INVALID_SOCKET) return 5;
+    for (SOCKET client; (client = accept(listener, nullptr, nullptr)) != INVALID_SOCKET;) {
         const UniqueKernelHandle serving(CreateThread(nullptr, 0, Serve, reinterpret_cast<void*>(client), 0, nullptr));
     }
+    return 5;
 }

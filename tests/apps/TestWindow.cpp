@@ -1,30 +1,18 @@
-// The stand-in program of the tests: an application, a browser, Firefox's
-// DDE server or a web server. Copies of it are started under the names a
-// test needs (game.exe, chrome.exe...).
-// Usage: TestWindow.exe [OPTION...] CLASS TITLE [TITLE...]
-//        TestWindow.exe --serve PORTFILE        (HttpServer.cpp)
-// Opens one visible top-level window of class CLASS per TITLE and runs until
-// every window is closed or its thread is told to quit. Options:
-//   --edit TEXT            each window gets an "Edit" child holding TEXT
-//   --sealed               no other process may open this one, as with a
-//                          protected process; whoever started it keeps its handle
-//   --flicker              a thread keeps opening windows "Flicker" on top of
-//                          the others and closing each some 20 ms later
-//   --tree SHAPE ADDRESS   each window serves the accessible tree SHAPE
-//                          (FakeTree.h) showing ADDRESS
+// The tests' stand-in program, run as copies named game.exe, chrome.exe...
+// TestWindow.exe [OPTION...] CLASS TITLE...: a window of CLASS per TITLE until
+// all are closed or the thread is told to quit. --serve PORTFILE: HttpServer.cpp.
+//   --edit TEXT            an "Edit" child holding TEXT in each window
+//   --sealed               no other process may open this one
+//   --flicker              windows "Flicker" keep opening and closing on top
+//   --tree SHAPE ADDRESS   each window serves the tree SHAPE (FakeTree.h)
 //   --focus-until EVENT    ...whose field is typed in until EVENT is set
-//   --stall EVENT          ...whose root answers its child count only once
-//                          EVENT is set (a minute at most): a browser that
-//                          stops answering
-//   --keys EVENT           EVENT is set when keyboard input reaches the process
-//   --notify-foreground    see ForegroundNotice.h
-//   --dde SERVER HEX FILE  Firefox's DDE server "firefox": SERVER "answers" a
-//                          request with the bytes HEX ("x", hexadecimal digits),
-//                          "silent" blocks every request, "none" serves
-//                          nothing; each transaction is a line of FILE. Ctrl+L
-//                          moves the focus to the "Edit" child and selects it,
-//                          so that Ctrl+C copies only after Ctrl+L.
-#include "ForegroundNotice.h"
+//   --stall EVENT          ...whose root counts its children once EVENT is set
+//   --keys EVENT           EVENT is set when keyboard input arrives
+//   --notify-foreground    raises EVENT_SYSTEM_FOREGROUND, as Wine does not
+//   --dde SERVER HEX FILE  Firefox's DDE server: SERVER "answers" with the
+//                          bytes HEX ("x" and digits), "silent" blocks, "none"
+//                          serves nothing; FILE gets a line per transaction.
+//                          Ctrl+L selects the "Edit" child, as Firefox's field.
 #include "fw/UniqueHandle.h"
 #include "support/FakeTree.h"
 
@@ -32,31 +20,28 @@
 #include <aclapi.h>
 #include <ddeml.h>
 
+#include <fstream>
+#include <map>
 #include <string>
 
 int ServeHttp(const wchar_t* portFile);  // HttpServer.cpp
 
 namespace {
 
+constexpr UINT_PTR kForegroundTimer = 0x464E;
 int g_open = 0;
+bool g_notifyForeground = false;
 FakeTree g_tree;
 bool g_serveTree = false;
 DWORD g_dde = 0;
 std::wstring g_server, g_calls;
 std::string g_reply;
 
-void Seal() {
-    ACL empty;
-    InitializeAcl(&empty, sizeof(empty), ACL_REVISION);
-    SetSecurityInfo(GetCurrentProcess(), SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &empty,
-                    nullptr);
-}
-
 DWORD WINAPI Flicker(LPVOID) {
     HWND open[4] = {};
     for (unsigned i = 0;; ++i) {
         HWND& slot = open[i % 4];
-        if (slot) DestroyWindow(slot);
+        DestroyWindow(slot);
         slot = CreateWindowExW(0, L"STATIC", L"Flicker", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr, nullptr,
                                nullptr);
         ShowWindow(slot, SW_SHOWNOACTIVATE);
@@ -67,11 +52,8 @@ DWORD WINAPI Flicker(LPVOID) {
 }
 
 void Record(const std::wstring& call) {
-    const UniqueFile file(
-        CreateFileW(g_calls.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr));
-    const std::string line = std::string(call.begin(), call.end()) + "\n";
-    DWORD written = 0;
-    WriteFile(file.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    std::ofstream(std::string(g_calls.begin(), g_calls.end()), std::ios::app | std::ios::binary)
+        << std::string(call.begin(), call.end()) << "\n";
 }
 
 std::wstring Text(HSZ hsz) {
@@ -94,20 +76,23 @@ HDDEDATA CALLBACK Serve(UINT type, UINT format, HCONV, HSZ hsz1, HSZ hsz2, HDDED
     }
 }
 
-void ServeDde(const wchar_t* hex) {
-    for (size_t i = 1; hex[i] && hex[i + 1]; i += 2)
-        g_reply += static_cast<char>(std::stoi(std::wstring(hex + i, 2), nullptr, 16));
-    if (g_server == L"none") return;
-    DdeInitializeW(&g_dde, Serve, APPCLASS_STANDARD | CBF_SKIP_REGISTRATIONS | CBF_SKIP_UNREGISTRATIONS, 0);
-    DdeNameService(g_dde, DdeCreateStringHandleW(g_dde, L"firefox", CP_WINUNICODE), nullptr, DNS_REGISTER);
-}
-
 LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    NoticeForeground(hwnd, message, wParam);
+    // Raised once an activated window is really in front, as Windows does.
+    if (g_notifyForeground && message == WM_ACTIVATE && LOWORD(wParam) != WA_INACTIVE)
+        SetTimer(hwnd, kForegroundTimer, USER_TIMER_MINIMUM, nullptr);
+    if (message == WM_ACTIVATE && LOWORD(wParam) == WA_INACTIVE) KillTimer(hwnd, kForegroundTimer);
+    if (message == WM_TIMER && wParam == kForegroundTimer && GetForegroundWindow() == hwnd) {
+        KillTimer(hwnd, kForegroundTimer);
+        NotifyWinEvent(EVENT_SYSTEM_FOREGROUND, hwnd, OBJID_WINDOW, CHILDID_SELF);
+    }
     if (g_serveTree && message == WM_GETOBJECT && static_cast<LONG>(lParam) == static_cast<LONG>(OBJID_WINDOW))
         return LresultFromObject(__uuidof(IAccessible), wParam, static_cast<IAccessible*>(g_tree.Root()));
     if (message == WM_DESTROY && --g_open == 0) PostQuitMessage(0);
     return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+HANDLE GivenEvent(const std::map<std::wstring, LPWSTR*>& given, const wchar_t* option, DWORD access) {
+    return given.count(option) ? OpenEventW(access, FALSE, given.at(option)[0]) : nullptr;
 }
 
 }  // namespace
@@ -116,46 +101,37 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     int argc = 0;
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     if (argv && argc == 3 && lstrcmpW(argv[1], L"--serve") == 0) return ServeHttp(argv[2]);
-    const wchar_t *editText = nullptr, *shape = nullptr, *address = nullptr;
-    UniqueKernelHandle focusUntil, stall, keys;
-    bool flicker = false, dde = false;
+    const std::map<std::wstring, int> arity = {{L"--edit", 1},      {L"--sealed", 0},      {L"--flicker", 0},
+                                               {L"--tree", 2},      {L"--focus-until", 1}, {L"--stall", 1},
+                                               {L"--keys", 1},      {L"--dde", 3},         {L"--notify-foreground", 0}};
+    std::map<std::wstring, LPWSTR*> given;  // each option given, and where its values start
     int i = 1;
-    const auto option = [&](const wchar_t* name, int values) {
-        if (i + values >= argc || lstrcmpW(argv[i], name) != 0) return false;
-        i += values + 1;
-        return true;
-    };
-    while (i < argc && argv[i][0] == L'-') {
-        if (option(L"--edit", 1)) {
-            editText = argv[i - 1];
-        } else if (option(L"--sealed", 0)) {
-            Seal();
-        } else if (option(L"--flicker", 0)) {
-            flicker = true;
-        } else if (option(L"--notify-foreground", 0)) {
-            g_notifyForeground = true;
-        } else if (option(L"--tree", 2)) {
-            shape = argv[i - 2];
-            address = argv[i - 1];
-        } else if (option(L"--focus-until", 1)) {
-            focusUntil.reset(OpenEventW(SYNCHRONIZE, FALSE, argv[i - 1]));
-        } else if (option(L"--stall", 1)) {
-            stall.reset(OpenEventW(SYNCHRONIZE, FALSE, argv[i - 1]));
-        } else if (option(L"--keys", 1)) {
-            keys.reset(OpenEventW(EVENT_MODIFY_STATE, FALSE, argv[i - 1]));
-        } else if (option(L"--dde", 3)) {
-            g_server = argv[i - 3];
-            g_calls = argv[i - 1];
-            ServeDde(argv[i - 2]);
-            dde = true;
-        } else {
-            return 2;
+    for (; i < argc && arity.count(argv[i]) && i + arity.at(argv[i]) < argc; i += arity.at(argv[i]) + 1)
+        given[argv[i]] = argv + i + 1;
+    if (i + 2 > argc || argv[i][0] == L'-') return 2;
+    const UniqueKernelHandle focusUntil(GivenEvent(given, L"--focus-until", SYNCHRONIZE)),
+        stall(GivenEvent(given, L"--stall", SYNCHRONIZE)), keys(GivenEvent(given, L"--keys", EVENT_MODIFY_STATE));
+    g_notifyForeground = given.count(L"--notify-foreground");
+    if (given.count(L"--sealed")) {
+        ACL empty;  // no access for anyone: as a protected process
+        InitializeAcl(&empty, sizeof(empty), ACL_REVISION);
+        SetSecurityInfo(GetCurrentProcess(), SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &empty,
+                        nullptr);
+    }
+    if (given.count(L"--dde")) {
+        g_server = given[L"--dde"][0];
+        g_calls = given[L"--dde"][2];
+        for (const wchar_t* hex = given[L"--dde"][1] + 1; hex[0] && hex[1]; hex += 2)
+            g_reply += static_cast<char>(std::stoi(std::wstring(hex, 2), nullptr, 16));
+        if (g_server != L"none") {
+            DdeInitializeW(&g_dde, Serve, APPCLASS_STANDARD | CBF_SKIP_REGISTRATIONS | CBF_SKIP_UNREGISTRATIONS, 0);
+            DdeNameService(g_dde, DdeCreateStringHandleW(g_dde, L"firefox", CP_WINUNICODE), nullptr, DNS_REGISTER);
         }
     }
-    if (i + 2 > argc) return 2;
-    if (shape) {
+    if (given.count(L"--tree")) {
         CoInitialize(nullptr);  // handing out an accessible object marshals it
-        if (!(g_serveTree = AddBrowserShape(g_tree, shape, address, focusUntil.get()))) return 2;
+        if (!(g_serveTree = AddBrowserShape(g_tree, given[L"--tree"][0], given[L"--tree"][1], focusUntil.get())))
+            return 2;
         g_tree.Root()->stallMs = stall ? 60000 : 0;
         g_tree.Root()->release = stall.get();
     }
@@ -168,18 +144,18 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     for (int t = i + 1; t < argc; ++t) {
         const HWND hwnd = CreateWindowExW(0, argv[i], argv[t], WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10 * t, 10 * t, 300,
                                           200, nullptr, nullptr, instance, nullptr);
-        if (!hwnd) continue;
-        ++g_open;
-        if (editText)
-            field = CreateWindowExW(0, L"Edit", editText, WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 5, 5, 250, 22, hwnd,
-                                    nullptr, instance, nullptr);
+        g_open += hwnd != nullptr;
+        if (hwnd && given.count(L"--edit"))
+            field = CreateWindowExW(0, L"Edit", given[L"--edit"][0], WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 5, 5, 250,
+                                    22, hwnd, nullptr, instance, nullptr);
     }
     if (g_open == 0) return 4;
-    const UniqueKernelHandle flickering(flicker ? CreateThread(nullptr, 0, Flicker, nullptr, 0, nullptr) : nullptr);
+    const UniqueKernelHandle flickering(
+        given.count(L"--flicker") ? CreateThread(nullptr, 0, Flicker, nullptr, 0, nullptr) : nullptr);
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (keys && msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST) SetEvent(keys.get());
-        if (dde && field && msg.message == WM_KEYDOWN && msg.wParam == 'L' && GetKeyState(VK_CONTROL) < 0) {
+        if (given.count(L"--dde") && field && msg.message == WM_KEYDOWN && msg.wParam == 'L' && GetKeyState(VK_CONTROL) < 0) {
             SetFocus(field);
             SendMessageW(field, EM_SETSEL, 0, -1);
             continue;

@@ -1,16 +1,14 @@
-// A process a test started, and its window: ended with the object (asked
-// first to quit through its window's thread, so that it records what it was
+// A process a test started, and its window: ended with the object, asked
+// first through its window's thread to quit (so that it records what it was
 // posted), so that no test leaves a program running.
 #pragma once
 
 #include "fw/UniqueHandle.h"
 #include "support/TestFolders.h"
 
-#include <fstream>
 #include <string>
 #include <vector>
 
-// How a process is started beyond its command line.
 struct Launch {
     DWORD flags = 0;
     const wchar_t* folder = nullptr;  // the working folder; null: this process's
@@ -20,10 +18,8 @@ struct Launch {
 class ChildProcess {
 public:
     ChildProcess() = default;
-    // Starts `exe` with the full command line `command`; with `windowClass`,
-    // waits up to 60 s for its visible top-level window of that class and
-    // title (it may appear after WaitForInputIdle returns), or until the
-    // process ends.
+    // With `windowClass`, waits up to 60 s for its visible window of that
+    // class and title: it may appear after WaitForInputIdle returns.
     ChildProcess(const std::wstring& exe, std::wstring command, const wchar_t* windowClass = nullptr,
                  const std::wstring& title = L"", const Launch& launch = {}) {
         STARTUPINFOW si{};
@@ -39,7 +35,7 @@ public:
         pid_ = pi.dwProcessId;
         if (windowClass) window_ = WaitForWindow(windowClass, title);
     }
-    ChildProcess(ChildProcess&& other) noexcept { *this = std::move(other); }
+    ChildProcess(ChildProcess&&) noexcept = default;
     ChildProcess& operator=(ChildProcess&& other) noexcept {
         Stop();
         process_ = std::move(other.process_);
@@ -59,14 +55,12 @@ public:
         return code;
     }
     HWND WaitForWindow(const std::wstring& windowClass, const std::wstring& title) const {
-        for (int i = 0; process_ && i < 600; ++i) {
+        for (int i = 0; process_ && i < 600 && !Ended(i ? 100 : 0); ++i)
             for (HWND hwnd = nullptr; (hwnd = FindWindowExW(nullptr, hwnd, windowClass.c_str(), title.c_str()));) {
                 DWORD owner = 0;
                 GetWindowThreadProcessId(hwnd, &owner);
                 if (owner == pid_ && IsWindowVisible(hwnd)) return hwnd;
             }
-            if (Ended(100)) break;
-        }
         return nullptr;
     }
     void Stop() {
@@ -85,9 +79,8 @@ private:
     HWND window_ = nullptr;
 };
 
-// A copy of the stand-in program (apps/TestWindow.cpp) named `exe`, opening
-// a window of `windowClass` per title after `options`; its first window
-// waited for.
+// A copy of the stand-in program (apps/TestWindow.cpp) named `exe`, with a
+// window of `windowClass` per title; its first window waited for.
 inline ChildProcess StandIn(const std::wstring& exe, const std::wstring& windowClass,
                             const std::vector<std::wstring>& titles, const std::vector<std::wstring>& options = {}) {
     const std::wstring path = ScratchFolder(L"apps") + exe;
@@ -99,9 +92,8 @@ inline ChildProcess StandIn(const std::wstring& exe, const std::wstring& windowC
     return ChildProcess(path, command, windowClass.c_str(), titles.front());
 }
 
-// The stand-in Firefox: a window "Fake Firefox" of `windowClass` whose "Edit"
-// child shows `field`, and the DDE server `server` ("answers" with `reply`,
-// "silent", "none") writing its transactions to the file `calls`.
+// The stand-in Firefox "Fake Firefox" showing `field`, with the DDE server
+// `server` ("answers" with `reply`, "silent", "none") logging to `calls`.
 inline ChildProcess StandInFirefox(const wchar_t* windowClass, const wchar_t* server, const std::string& reply,
                                    const std::wstring& field, const std::wstring& calls) {
     std::wstring hex = L"x";
@@ -115,11 +107,9 @@ struct WebServer {
         const std::wstring portFile = ScratchFolder(L"http") + L"port.txt", exe = ProgramFolder() + L"TestWindow.exe";
         DeleteFileW(portFile.c_str());
         process = ChildProcess(exe, L"\"" + exe + L"\" --serve \"" + portFile + L"\"");
-        for (int i = 0; i < 300 && port.empty(); ++i) {
-            std::string text;
-            std::ifstream(Narrow(portFile)) >> text;
+        for (int i = 0; i < 300 && port.empty() && !process.Ended(i ? 100 : 0); ++i) {
+            const std::string text = ReadBytes(portFile);
             port.assign(text.begin(), text.end());
-            if (port.empty() && process.Ended(100)) break;
         }
     }
     ChildProcess process;

@@ -2,11 +2,9 @@
 
 HWND CreatePlainWindow(const wchar_t* windowClass, const wchar_t* text, HWND parent) {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
-    WNDCLASSEXW info{};
-    info.cbSize = sizeof(info);
+    WNDCLASSW wc{};
     // A system class ("Edit") must not be shadowed by one of this process.
-    if (!GetClassInfoExW(instance, windowClass, &info)) {
-        WNDCLASSW wc{};
+    if (!GetClassInfoW(instance, windowClass, &wc)) {
         wc.lpfnWndProc = DefWindowProcW;
         wc.hInstance = instance;
         wc.lpszClassName = windowClass;

@@ -1,6 +1,5 @@
 #include "support/FakeTree.h"
 
-#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -10,9 +9,6 @@ BSTR Text(const std::wstring& text) {
 }
 
 }  // namespace
-
-FakeNode::FakeNode(FakeTree& tree, std::wstring name, Role role, LONG state, std::wstring value)
-    : tree_(tree), self_{std::move(name), std::move(role), state, std::move(value)} {}
 
 FakeNode* FakeNode::Add(std::wstring name, Role role, LONG state, std::wstring value) {
     return AddObject(tree_.Add(std::move(name), std::move(role), state, std::move(value)));
@@ -27,8 +23,6 @@ FakeNode* FakeNode::AddObject(FakeNode* child) {
 void FakeNode::AddElement(std::wstring name, Role role, LONG state, std::wstring value) {
     children_.push_back({nullptr, {std::move(name), std::move(role), state, std::move(value)}});
 }
-
-LONG FakeNode::Count() const { return std::max(static_cast<LONG>(children_.size()), claimedChildren); }
 
 const FakeNode::Texts* FakeNode::Element(const VARIANT& child) {
     static const Texts filler{L"Filler", L"text", 0, L""};
@@ -50,10 +44,8 @@ STDMETHODIMP FakeNode::QueryInterface(REFIID iid, void** out) {
     *out = nullptr;
     if (iid == __uuidof(IUnknown) || iid == __uuidof(IDispatch) || iid == __uuidof(IAccessible))
         *out = static_cast<IAccessible*>(this);
-    else if (iid == __uuidof(IEnumVARIANT) && hasEnumerator)
-        *out = static_cast<IEnumVARIANT*>(this);
-    else
-        return E_NOINTERFACE;
+    else if (iid == __uuidof(IEnumVARIANT) && hasEnumerator) *out = static_cast<IEnumVARIANT*>(this);
+    else return E_NOINTERFACE;
     AddRef();
     return S_OK;
 }
@@ -66,17 +58,13 @@ STDMETHODIMP_(ULONG) FakeNode::Release() {
 }
 
 STDMETHODIMP FakeNode::get_accParent(IDispatch** parent) {
-    *parent = parent_;
-    if (!parent_) return S_FALSE;
-    parent_->AddRef();
-    return S_OK;
+    if ((*parent = parent_)) parent_->AddRef();
+    return parent_ ? S_OK : S_FALSE;
 }
 
 STDMETHODIMP FakeNode::get_accChildCount(long* count) {
-    if (stallMs && release)
-        WaitForSingleObject(release, stallMs);
-    else if (stallMs)
-        Sleep(stallMs);
+    if (release) WaitForSingleObject(release, stallMs);
+    else if (stallMs) Sleep(stallMs);
     *count = Count();
     return S_OK;
 }
@@ -151,8 +139,7 @@ std::wstring FakeTree::Faults() const {
 
 namespace {
 
-// Chromium: the tab strip with `tabs` tabs of four elements, the toolbar
-// with the location group around the field, the page.
+// Chromium: a tab strip of `tabs` tabs, a toolbar whose location group holds the field, the page.
 FakeNode* AddChromium(FakeNode* root, const wchar_t* fieldName, const std::wstring& address, int tabs = 1) {
     FakeNode* client = root->Add(L"", ROLE_SYSTEM_CLIENT);
     FakeNode* strip = client->Add(L"", ROLE_SYSTEM_PAGETABLIST);

@@ -1,23 +1,20 @@
-// Accessible trees shaped like a browser's, for a window to serve on
-// WM_GETOBJECT: in the test process, or in the stand-in program as a
-// browser serves its own (then read through COM proxies). Strict: a call no
-// reader has a use for, an element asked for that is none, a reference given
-// back once too often or still held is a fault the tree reports. Free of the
-// test framework, for the stand-in program.
+// Accessible trees shaped like a browser's, served on WM_GETOBJECT here or
+// by the stand-in program. Strict: a call no reader needs, an element that is
+// none, a reference given back once too often or still held is a fault.
 #pragma once
 
 #include <windows.h>
 
 #include <oleacc.h>
 
+#include <algorithm>
 #include <deque>
 #include <string>
 #include <vector>
 
 class FakeTree;
 
-// A role as the platform's number, or as text: the readers of older
-// browsers compare role texts, which differ between Windows and Wine.
+// A role as a number, or as text: older browsers' readers compare role texts.
 struct Role {
     Role(LONG number) : number(number) {}
     Role(const wchar_t* text) : text(text) {}
@@ -31,26 +28,21 @@ struct Role {
 // One accessible object. Its simple elements are the child identifiers 1..n.
 class FakeNode : public IAccessible, public IEnumVARIANT {
 public:
-    FakeNode(FakeTree& tree, std::wstring name, Role role, LONG state, std::wstring value);
+    FakeNode(FakeTree& tree, std::wstring name, Role role, LONG state, std::wstring value)
+        : tree_(tree), self_{std::move(name), std::move(role), state, std::move(value)} {}
 
-    // An object child, made in the same tree.
     FakeNode* Add(std::wstring name, Role role, LONG state = 0, std::wstring value = L"");
-    // An object child of the tree; a node that has a parent keeps it (a link
-    // back up makes a cycle).
+    // A node that has a parent keeps it: a link back up makes a cycle.
     FakeNode* AddObject(FakeNode* child);
     void AddElement(std::wstring name, Role role, LONG state = 0, std::wstring value = L"");
 
     bool hasEnumerator = true;   // IEnumVARIANT
     bool enumeratesIds = false;  // the enumerator gives object children as VT_I4
-    // When more than the children added, the count reported; those beyond
-    // are simple elements "Filler".
-    LONG claimedChildren = 0;
-    // get_accChildCount first waits this long, or until `release` is set: a
-    // browser that is slow, or that stopped answering.
+    LONG claimedChildren = 0;  // when more than added, those beyond are elements "Filler"
+    // get_accChildCount first waits this long, or until `release` is set.
     DWORD stallMs = 0;
     HANDLE release = nullptr;
-    // Until this event is set the element has focus and shows a
-    // suggestion's label after its value, as a field being typed in.
+    // Until set, the node has focus and its value ends in a suggestion's label.
     HANDLE focusUntil = nullptr;
 
     STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
@@ -95,12 +87,11 @@ private:
         LONG state;
         std::wstring value;
     };
-    // The texts `child` stands for: the node itself, a simple element or a
-    // filler; null (a fault) for anything else.
+    // The node itself, a simple element or a filler; null (a fault) for others.
     const Texts* Element(const VARIANT& child);
     HRESULT Unexpected(const char* method);
     bool Focused() const { return focusUntil && WaitForSingleObject(focusUntil, 0) == WAIT_TIMEOUT; }
-    LONG Count() const;
+    LONG Count() const { return std::max(static_cast<LONG>(children_.size()), claimedChildren); }
 
     struct Child {
         FakeNode* object;  // null: a simple element
@@ -121,8 +112,7 @@ class FakeTree {
 public:
     FakeNode* Add(std::wstring name, Role role, LONG state = 0, std::wstring value = L"");
     FakeNode* Root() { return &nodes_.front(); }
-    // The faults seen, then the nodes still holding references beyond the
-    // tree's own: empty when every reader behaved.
+    // Empty when every reader behaved.
     std::wstring Faults() const;
 
 private:
@@ -131,18 +121,9 @@ private:
     std::wstring faults_;
 };
 
-// Builds the tree of a browser `shape`, whose address field shows
-// `address`; false for an unknown shape. Roles are numbers unless said:
-//   "edge", "brave"    Chromium named in French, Chinese: tab strip, toolbar
-//                      with a location group around the field, page
-//   "tabs"             the same with 2,000 elements in its tab strip
-//   "long"             2,000 elements that are no tab strip ahead, field last
-//   "firefox"          tabs toolbar, navigation toolbar whose combo box holds
-//                      the field, page
-//   "page"             a find bar's field, a page holding its own toolbar and
-//                      field, then the browser's toolbar and field
-//   "chrome-legacy"    toolbar and field by text, as older Chrome's reader
-//                      knows it ("Address and search bar", "editable text")
-//   "edge-legacy"      the same, as older Edge's (Japanese texts)
-// With `focusUntil`, the field is typed in until that event is set.
+// The tree of a browser whose address field shows `address`; false for an
+// unknown shape. Shapes: "edge", "brave" (Chromium in French, Chinese), "tabs"
+// (2,000 elements in the tab strip), "long" (2,000 elements ahead that are no
+// tab strip), "firefox", "page" (a find bar's and a page's own fields ahead),
+// "chrome-legacy", "edge-legacy" (roles as text).
 bool AddBrowserShape(FakeTree& tree, const wchar_t* shape, const std::wstring& address, HANDLE focusUntil = nullptr);

@@ -2,13 +2,9 @@
 
 #include "support/TestHost.h"
 
-#include <winternl.h>
-
 #include <vector>
 
-void BareCycle() {
-    const UniqueLibrary library(LoadLibraryW(L"RestrictAction.dll"));
-}
+void BareCycle() { const UniqueLibrary library(LoadLibraryW(L"RestrictAction.dll")); }
 
 void HostCycle() {
     TestHost host;
@@ -26,31 +22,12 @@ long long UsedTlsIndexes() {
     return 1088 - static_cast<long long>(taken.size());  // 64 slots and 1,024 more
 }
 
-// The system handle list (information class 16), as it is laid out.
-struct HandleList {
-    ULONG count;
-    struct {
-        USHORT processId, creatorBackTraceIndex;
-        UCHAR objectType, attributes;
-        USHORT value;
-        PVOID object;
-        ULONG grantedAccess;
-    } entries[1];
-};
-
-long long ProcessHandles() {
-    using Query = NTSTATUS(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
-    static const auto query = reinterpret_cast<Query>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
-    std::vector<char> buffer(1 << 16);
-    NTSTATUS status;
-    while ((status = query(16, buffer.data(), static_cast<ULONG>(buffer.size()), nullptr)) ==
-           static_cast<NTSTATUS>(0xC0000004))  // the buffer is too small
-        buffer.resize(buffer.size() * 2);
-    if (status < 0) return -1;
-    const auto* list = reinterpret_cast<const HandleList*>(buffer.data());
+// Every handle value that names an open handle.
+long long OpenHandles() {
     long long count = 0;
-    for (ULONG i = 0; i < list->count; ++i) count += list->entries[i].processId == GetCurrentProcessId();
+    DWORD flags;
+    for (ULONG_PTR value = 4; value < 0x10000; value += 4)
+        count += GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags) != 0;
     return count;
 }
 
@@ -70,7 +47,7 @@ long long HeapBytes() {
 
 void Count(long long (&counts)[3]) {
     counts[0] = UsedTlsIndexes();
-    counts[1] = ProcessHandles();
+    counts[1] = OpenHandles();
     counts[2] = HeapBytes();
 }
 
@@ -94,7 +71,6 @@ CycleRun RunCycles(void (*cycle)(), int cycles) {
 std::wstring CycleRun::Change() const {
     std::wstring change;
     const wchar_t* const names[] = {L"TLS indexes ", L", handles ", L", heap bytes "};
-    for (int i = 0; i < 3; ++i)
-        change += names[i] + std::to_wstring(before[i]) + L" -> " + std::to_wstring(after[i]);
+    for (int i = 0; i < 3; ++i) change += names[i] + std::to_wstring(before[i]) + L" -> " + std::to_wstring(after[i]);
     return change;
 }

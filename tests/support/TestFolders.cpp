@@ -28,9 +28,8 @@ std::wstring ImageFolder() {
 std::wstring ScratchFolder(const std::wstring& name) {
     wchar_t temp[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, temp);
-    std::wstring folder = std::wstring(temp) + L"ratest\\";
-    CreateDirectoryW(folder.c_str(), nullptr);
-    folder += name + L"\\";
+    const std::wstring root = std::wstring(temp) + L"ratest\\", folder = root + name + L"\\";
+    CreateDirectoryW(root.c_str(), nullptr);
     CreateDirectoryW(folder.c_str(), nullptr);
     return folder;
 }

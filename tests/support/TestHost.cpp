@@ -1,6 +1,5 @@
 #include "support/TestHost.h"
 
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -26,18 +25,6 @@ std::vector<LogLine> LogFile::Lines() const {
         else lines.push_back({"<malformed>", line, 0});
     }
     return lines;
-}
-
-std::vector<std::string> LogFile::Messages() const {
-    std::vector<std::string> messages;
-    for (const auto& line : Lines()) messages.push_back(line.message);
-    return messages;
-}
-
-int LogFile::Count(const std::string& text) const {
-    const auto messages = Messages();
-    return static_cast<int>(std::count_if(messages.begin(), messages.end(),
-                                          [&](const std::string& m) { return m.find(text) != std::string::npos; }));
 }
 
 TestHost::TestHost() {
@@ -68,18 +55,6 @@ BOOL TestHost::Initial(DWORD appWatchPeriod, UINT timerInterval) {
     return Export<PFN_RA_INITIAL>(dll_.get(), "Initial")(&hostWnd_, context_, enabledFlag, appWatchPeriod, timerInterval);
 }
 
-BOOL TestHost::Restrict(const wchar_t* title, const wchar_t* path, int action) {
-    return Export<PFN_RA_RESTRICT>(dll_.get(), "Restrict")(title, path, action);
-}
-
-BOOL TestHost::StartRestrict(int mode, DWORD param, void* list, DWORD extra) {
-    return Export<PFN_RA_START>(dll_.get(), "StartRestrict")(mode, param, list, extra);
-}
-
-BOOL TestHost::StopRestrict(int mode) { return Export<PFN_RA_STOP>(dll_.get(), "StopRestrict")(mode); }
-
-BOOL TestHost::IsRestrict(int mode) { return Export<PFN_RA_ISRESTRICT>(dll_.get(), "IsRestrict")(mode); }
-
 RA_PTRLIST* TestHost::List(const std::vector<std::wstring>& entries) {
     HostList& list = lists_.emplace_back();
     for (const auto& entry : entries) {
@@ -87,10 +62,6 @@ RA_PTRLIST* TestHost::List(const std::vector<std::wstring>& entries) {
         list.Add(entry.substr(0, bar), entry.substr(std::min(bar + 1, entry.size())));
     }
     return list.get();
-}
-
-void TestHost::Pump(DWORD ms) {
-    WaitFor([] { return false; }, ms);
 }
 
 bool TestHost::WaitFor(const std::function<bool()>& done, DWORD ms) {
@@ -105,30 +76,6 @@ bool TestHost::WaitFor(const std::function<bool()>& done, DWORD ms) {
         if (elapsed >= ms) return false;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, std::min<DWORD>(ms - elapsed, 20), QS_ALLINPUT);
     }
-}
-
-std::vector<Notification> TestHost::Received(UINT message) const {
-    std::vector<Notification> out;
-    std::copy_if(received_.begin(), received_.end(), std::back_inserter(out),
-                 [&](const Notification& n) { return n.message == message; });
-    return out;
-}
-
-std::vector<CLIENT_APP_INFO> TestHost::Records(UINT message) const {
-    std::vector<CLIENT_APP_INFO> records;
-    for (const auto& n : Received(message)) records.insert(records.end(), n.records.begin(), n.records.end());
-    return records;
-}
-
-std::optional<CLIENT_APP_INFO> TestHost::RecordOf(UINT message, DWORD pid) const {
-    for (const auto& record : Records(message))
-        if (record.dwProcessId == pid) return record;
-    return std::nullopt;
-}
-
-bool TestHost::AskedAbout(HWND window) const {
-    const auto asked = Received(WM_RA_URL_CONFIRM);
-    return std::any_of(asked.begin(), asked.end(), [&](const Notification& n) { return n.window == window; });
 }
 
 HWND TestHost::ControllerWindow() const {
@@ -160,30 +107,30 @@ LRESULT CALLBACK TestHost::NotifyProc(HWND hwnd, UINT message, WPARAM wParam, LP
 }
 
 void ExpectFates(TestHost& host, const std::vector<WindowRow>& rows) {
-    std::vector<std::unique_ptr<FakeBrowser>> windows;
-    std::vector<ChildProcess> programs;
-    std::vector<HWND> asked;  // the window each row's host question is about
+    struct Opened {
+        ChildProcess program;
+        std::unique_ptr<FakeBrowser> window;
+        HWND asked;  // the window a host question is about
+    };
+    std::deque<Opened> opened;
     for (const WindowRow& row : rows) {
+        Opened& o = opened.emplace_back();
         if (row.exe) {
             std::vector<std::wstring> options = row.options;
             if (!row.text.empty()) options.insert(options.end(), {L"--edit", row.text});
-            programs.push_back(StandIn(row.exe, row.windowClass, {row.title}, options));
-            ASSERT_TRUE(programs.back().Window()) << row.label;
-            asked.push_back(programs.back().Window());
+            o.program = StandIn(row.exe, row.windowClass, {row.title}, options);
+            ASSERT_TRUE(o.asked = o.program.Window()) << row.label;
         } else {
-            windows.push_back(std::make_unique<FakeBrowser>(row.windowClass, row.title));
-            const HWND last = row.text.empty() ? nullptr : windows.back()->AddChain(row.chain, row.text.c_str());
-            asked.push_back(last ? GetParent(last) : windows.back()->hwnd());
+            o.window = std::make_unique<FakeBrowser>(row.windowClass, row.title);
+            const HWND last = row.text.empty() ? nullptr : o.window->AddChain(row.chain, row.text.c_str());
+            o.asked = last ? GetParent(last) : o.window->hwnd();
         }
     }
     const FakeBrowser front(L"RaFrontWindow", L"Front");
     MadeForeground(front.hwnd());
     const auto fate = [&](size_t i) {
-        const WindowRow& row = rows[i];
-        const size_t p = std::count_if(rows.begin(), rows.begin() + i, [](const WindowRow& r) { return r.exe; });
-        const size_t w = i - p;
-        if (row.exe ? programs[p].Ended(0) : windows[w]->Closed()) return Fate::kActed;
-        return host.AskedAbout(asked[i]) ? Fate::kAsked : Fate::kLeft;
+        if (opened[i].window ? opened[i].window->Closed() : opened[i].program.Ended(0)) return Fate::kActed;
+        return host.AskedAbout(opened[i].asked) ? Fate::kAsked : Fate::kLeft;
     };
     EXPECT_TRUE(host.WaitFor([&] {
         for (size_t i = 0; i < rows.size(); ++i)
@@ -210,14 +157,18 @@ UrlRestrWords* SharedWords() {
     return section ? reinterpret_cast<UrlRestrWords*>(base + section->VirtualAddress) : nullptr;
 }
 
+namespace {
+const wchar_t kChromeInstalled[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Google Chrome";
+const wchar_t kChromeBeacon[] = L"Software\\Google\\Chrome\\BLBeacon";
+}  // namespace
+
 ChromeRegistered::ChromeRegistered(const std::wstring& installed, const std::wstring& beacon) {
-    Write(installed, beacon);
+    SetRegistryText(HKEY_CURRENT_USER, kChromeInstalled, L"Version", installed);
+    SetRegistryText(HKEY_CURRENT_USER, kChromeBeacon, L"Version", beacon);
 }
 
-void ChromeRegistered::Write(const std::wstring& installed, const std::wstring& beacon) {
-    SetRegistryText(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Google Chrome",
-                    L"Version", installed);
-    SetRegistryText(HKEY_CURRENT_USER, L"Software\\Google\\Chrome\\BLBeacon", L"Version", beacon);
+ChromeRegistered::~ChromeRegistered() {
+    for (const wchar_t* key : {kChromeInstalled, kChromeBeacon}) RegDeleteKeyValueW(HKEY_CURRENT_USER, key, L"Version");
 }
 
 void WriteRestrictIni(const std::wstring& base, const std::string& bytes) {

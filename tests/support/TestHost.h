@@ -1,7 +1,6 @@
-// A host for the tests, built the way a real host uses the module: it loads
-// RestrictAction.dll with LoadLibrary, owns the context record, log object,
-// enable flag, the lists it hands over and a notification window that records
-// copies of everything it is sent, and pumps messages while it waits.
+// A host built the way a real one uses the module: it loads
+// RestrictAction.dll with LoadLibrary, owns what it hands over, records every
+// notification its window is sent, and pumps messages while it waits.
 #pragma once
 
 #include "RestrictAction.h"
@@ -17,9 +16,8 @@
 #include <string>
 #include <vector>
 
-// Generous bounds for the DLL's sweeps, which run emulated here: long enough
-// for a sweep to act, and for more than two full walks (every eleventh
-// 100 ms tick) once it has.
+// Bounds for the DLL's sweeps: long enough for one to act, and for more than
+// two full walks (every eleventh 100 ms tick) once it has.
 constexpr DWORD kSweepWaitMs = 30000;
 constexpr DWORD kTwoWalksMs = 2500;
 
@@ -28,20 +26,25 @@ struct LogLine {
     unsigned long long offset;
 };
 
-// A host log object writing every level (mask 1) to a scratch file, and the
-// lines found there.
+// A host log object writing the levels of `mask` to a scratch file.
 struct LogFile : CHostLog {
     explicit LogFile(const std::wstring& name, DWORD mask = 1);
     ~LogFile() { DeleteCriticalSection(&lock); }
     LogFile(const LogFile&) = delete;
     LogFile& operator=(const LogFile&) = delete;
 
-    // "<date>  <time> <tag> : <message> <offset>\r" lines; others come back
-    // with the tag "<malformed>" and the whole line as message.
+    // A line not of the log's shape comes back tagged "<malformed>", whole.
     std::vector<LogLine> Lines() const;
-    std::vector<std::string> Messages() const;
-    // How many messages contain `text`.
-    int Count(const std::string& text) const;
+    std::vector<std::string> Messages() const {
+        std::vector<std::string> messages;
+        for (const auto& line : Lines()) messages.push_back(line.message);
+        return messages;
+    }
+    int Count(const std::string& text) const {  // messages containing `text`
+        int count = 0;
+        for (const auto& message : Messages()) count += message.find(text) != std::string::npos;
+        return count;
+    }
 
     std::wstring path;
 };
@@ -57,40 +60,52 @@ class TestHost {
 public:
     TestHost();
     ~TestHost();
-    TestHost(const TestHost&) = delete;
-    TestHost& operator=(const TestHost&) = delete;
 
     bool Loaded() const { return static_cast<bool>(dll_); }
-    // Hands the library over: the caller frees it, and no export may be
-    // called through this host afterwards.
+    // The caller frees the library; no export may be called afterwards.
     [[nodiscard]] HMODULE ReleaseLibrary() { return dll_.release(); }
 
-    // The exports, called through GetProcAddress.
     BOOL Initial(DWORD appWatchPeriod = 0, UINT timerInterval = 100);
-    BOOL Restrict(const wchar_t* title, const wchar_t* path, int action);
-    BOOL StartRestrict(int mode, DWORD param = 0, void* list = nullptr, DWORD extra = 1);
-    BOOL StopRestrict(int mode);
-    BOOL IsRestrict(int mode);
-    // A list of these entries, kept as long as the host: "first|second" for
-    // the two texts of an entry (szAppExeName, szAppExePath).
+    BOOL Restrict(const wchar_t* title, const wchar_t* path, int action) {
+        return Export<PFN_RA_RESTRICT>(dll_.get(), "Restrict")(title, path, action);
+    }
+    BOOL StartRestrict(int mode, DWORD param = 0, void* list = nullptr, DWORD extra = 1) {
+        return Export<PFN_RA_START>(dll_.get(), "StartRestrict")(mode, param, list, extra);
+    }
+    BOOL StopRestrict(int mode) { return Export<PFN_RA_STOP>(dll_.get(), "StopRestrict")(mode); }
+    BOOL IsRestrict(int mode) { return Export<PFN_RA_ISRESTRICT>(dll_.get(), "IsRestrict")(mode); }
+    // A list kept as long as the host; "first|second" fills an entry's
+    // szAppExeName and szAppExePath.
     RA_PTRLIST* List(const std::vector<std::wstring>& entries);
-    // A timer message of the module's timer, handled at once.
     void Tick() const { SendMessageW(ControllerWindow(), WM_TIMER, 100, 0); }
 
-    // Pumps this thread's messages for `ms`, or until `done` holds.
-    static void Pump(DWORD ms);
+    static void Pump(DWORD ms) { WaitFor([] { return false; }, ms); }
     static bool WaitFor(const std::function<bool()>& done, DWORD ms = kSweepWaitMs);
 
-    // Notifications received so far with this message number, and all
-    // their records.
-    std::vector<Notification> Received(UINT message) const;
-    std::vector<CLIENT_APP_INFO> Records(UINT message) const;
-    std::optional<CLIENT_APP_INFO> RecordOf(UINT message, DWORD pid) const;
-    bool AskedAbout(HWND window) const;
+    std::vector<Notification> Received(UINT message) const {
+        std::vector<Notification> out;
+        for (const auto& n : received_)
+            if (n.message == message) out.push_back(n);
+        return out;
+    }
+    std::vector<CLIENT_APP_INFO> Records(UINT message) const {
+        std::vector<CLIENT_APP_INFO> records;
+        for (const auto& n : Received(message)) records.insert(records.end(), n.records.begin(), n.records.end());
+        return records;
+    }
+    std::optional<CLIENT_APP_INFO> RecordOf(UINT message, DWORD pid) const {
+        for (const auto& record : Records(message))
+            if (record.dwProcessId == pid) return record;
+        return std::nullopt;
+    }
+    bool AskedAbout(HWND window) const {
+        for (const auto& n : Received(WM_RA_URL_CONFIRM))
+            if (n.window == window) return true;
+        return false;
+    }
     void ClearReceived() { received_.clear(); }
 
-    // The module's hidden window, found by its title in this process.
-    HWND ControllerWindow() const;
+    HWND ControllerWindow() const;  // the module's hidden window in this process
 
     LogFile log{L"host.log"};
     BOOL enabled = TRUE;
@@ -113,9 +128,9 @@ private:
     int handling_ = 0;
 };
 
-// A window of a table, and what the sweep is to do to it: end its program
-// or close it (a window of this process), ask the host (0x594) about the
-// window whose child shows `text`, or leave it.
+// A window of a table and what the sweep is to do to it: end its program or
+// close it, ask the host (0x594) about the window whose child shows `text`,
+// or leave it.
 enum class Fate { kLeft, kActed, kAsked };
 struct WindowRow {
     const char* label;
@@ -128,14 +143,11 @@ struct WindowRow {
     std::vector<std::wstring> options = {};  // more of the stand-in program's
 };
 
-// Opens the rows' windows at once, a plain window of this process in front
-// of them (the sweep waits after a foreground window it acts on), waits
-// until every row's fate came and two more walks passed, and checks that
-// nothing else happened to any of them.
+// Opens the rows' windows behind one of this process in front, waits for
+// every fate and two more walks, and checks nothing else happened.
 void ExpectFates(TestHost& host, const std::vector<WindowRow>& rows);
 
-// The module's shared section "UrlRestr" as a second program would see it,
-// in the loaded RestrictAction.dll (writable: tests reset g_bCheckUrl).
+// The module's shared section "UrlRestr" as another program sees it.
 struct UrlRestrWords {
     HHOOK keyboardHook;
     HHOOK mouseHook;
@@ -144,22 +156,13 @@ struct UrlRestrWords {
 const IMAGE_SECTION_HEADER* UrlRestrSection();
 UrlRestrWords* SharedWords();
 
-// Config\Restrict.ini of these bytes below the base folder `base`.
-void WriteRestrictIni(const std::wstring& base, const std::string& bytes);
-
-// A REG_SZ value in this process's registry; an empty text deletes it.
+void WriteRestrictIni(const std::wstring& base, const std::string& bytes);  // base\Config\Restrict.ini
+// A REG_SZ value of this process's registry; an empty text deletes it.
 void SetRegistryText(HKEY root, const wchar_t* key, const wchar_t* name, const std::wstring& text);
 
-// Chrome registered in this process's registry with these version texts:
-// the installer's uninstall entry, the beacon Chrome writes (empty: none).
-// Undone at the end.
-class ChromeRegistered {
-public:
+// Chrome registered with these versions (installer's entry, Chrome's beacon;
+// empty: none) until the object goes.
+struct ChromeRegistered {
     explicit ChromeRegistered(const std::wstring& installed = L"100.0.4896.75", const std::wstring& beacon = L"");
-    ~ChromeRegistered() { Write(L"", L""); }
-    ChromeRegistered(const ChromeRegistered&) = delete;
-    ChromeRegistered& operator=(const ChromeRegistered&) = delete;
-
-private:
-    static void Write(const std::wstring& installed, const std::wstring& beacon);
+    ~ChromeRegistered();
 };
