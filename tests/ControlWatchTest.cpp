@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-
 // Each category closes its titles in its classes; the Explorer category
 // every folder but known system titles; an unknown bit nothing. Another
 // process's folder window is ended by the posted WM_CLOSE.

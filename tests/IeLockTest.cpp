@@ -20,5 +20,4 @@ TEST(IeLock, EndsBrowsersAndClosesExplorerWindowsShowingAddresses) {
         {"Explorer showing an address", nullptr, L"CabinetWClass", L"www.site.com/x", Fate::kActed},
         {"Explorer showing a folder", nullptr, L"ExploreWClass", L"C:\\Users", Fate::kLeft},
     });
-    host.StopRestrict(MODE_IELOCK);
 }

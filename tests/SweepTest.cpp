@@ -1,5 +1,5 @@
 // The sweep over real windows of real processes: APPWATCH reports and the
-// host's immediate requests (minimise, maximise, end).
+// host's requests.
 #include "apprestrict/ProcessImages.h"
 #include "fw/Text.h"
 #include "support/TestHost.h"
@@ -8,13 +8,10 @@
 
 #include <algorithm>
 
-// A desktop of several programs, swept once with a report due: one with
-// four windows (two of one caption, one caption past 259 characters), the
-// first in front; one that no one may open; the host's own window; a denied
-// one that the sweep ends, so that its second window goes mid-walk. Each
-// record names its window's own process, by the module's naming rule (first
-// module, else the image file name), lower case for the foreground window
-// only; each program and caption is reported once.
+// One sweep with a report due over a program of four windows (one caption
+// twice, one past 259 characters), one no one may open, the host's own and
+// a denied one whose second window goes mid-walk. The foreground's path is
+// lower case; each program and caption is reported once.
 TEST(Sweep, EachRecordNamesItsWindowsOwnProcessOncePerCaption) {
     const std::wstring longCaption(300, L'L');
     const ChildProcess ending = StandIn(L"ending.exe", L"RaEnding", {L"Ending one", L"Ending two"});
@@ -30,8 +27,7 @@ TEST(Sweep, EachRecordNamesItsWindowsOwnProcessOncePerCaption) {
                                            100, nullptr, nullptr, nullptr, nullptr));
     ASSERT_TRUE(MadeForeground(several.Window()));
 
-    // The stand-ins' names taken now, before one of them goes.
-    BindProcessEntryPoints();
+    BindProcessEntryPoints();  // names taken before one of the programs goes
     const std::wstring severalPath = ProcessImagePath(several.Pid()), endingPath = ProcessImagePath(ending.Pid());
     FreeProcessLibraries();
     wchar_t ownPath[MAX_PATH] = {};
@@ -41,18 +37,15 @@ TEST(Sweep, EachRecordNamesItsWindowsOwnProcessOncePerCaption) {
         DWORD pid;
         std::wstring path;
         const wchar_t* exe;
-        BOOL foreground;
-        bool mayHaveGone;
     } table[] = {
-        {L"Several one", several.Pid(), ToLower(severalPath), L"several.exe", TRUE, false},
-        {L"Several two", several.Pid(), severalPath, L"several.exe", FALSE, false},
-        {longCaption.substr(0, 259), several.Pid(), severalPath, L"several.exe", FALSE, false},
-        {L"Sealed", sealed.Pid(), L"", L"", FALSE, false},
-        {L"Host window", GetCurrentProcessId(), ownPath, L"host_tests.exe", FALSE, false},
-        {L"Ending one", ending.Pid(), endingPath, L"ending.exe", FALSE, true},
-        {L"Ending two", ending.Pid(), endingPath, L"ending.exe", FALSE, true},
+        {L"Several one", several.Pid(), ToLower(severalPath), L"several.exe"},  // in front
+        {L"Several two", several.Pid(), severalPath, L"several.exe"},
+        {longCaption.substr(0, 259), several.Pid(), severalPath, L"several.exe"},
+        {L"Sealed", sealed.Pid(), L"", L""},
+        {L"Host window", GetCurrentProcessId(), ownPath, L"host_tests.exe"},
+        {L"Ending one", ending.Pid(), endingPath, L"ending.exe"},
+        {L"Ending two", ending.Pid(), endingPath, L"ending.exe"},
     };
-
     host.Tick();
     std::vector<CLIENT_APP_INFO> records = host.Records(WM_RA_APP_RESTRICTED);
     const auto report = host.Records(WM_RA_APPWATCH_REPORT);
@@ -64,33 +57,32 @@ TEST(Sweep, EachRecordNamesItsWindowsOwnProcessOncePerCaption) {
         const auto isIt = [&](const CLIENT_APP_INFO& r) { return r.szWindowTitle == e.caption; };
         const auto record = std::find_if(records.begin(), records.end(), isIt);
         EXPECT_EQ(std::count_if(records.begin(), records.end(), isIt), record == records.end() ? 0 : 1);
-        if (record == records.end()) {
-            EXPECT_TRUE(e.mayHaveGone);
-            continue;
-        }
-        endingRecords += e.mayHaveGone;
+        const bool mayHaveGone = e.pid == ending.Pid();
+        EXPECT_TRUE(record != records.end() || mayHaveGone);
+        if (record == records.end()) continue;
+        endingRecords += mayHaveGone;
         EXPECT_EQ(record->dwProcessId, e.pid);
         EXPECT_EQ(record->szAppExePath, e.path);
         EXPECT_STREQ(record->szAppExeName, e.exe);
-        EXPECT_EQ(record->bForeground, e.foreground);
+        EXPECT_EQ(record->bForeground != FALSE, &e == &table[0]);
     }
     EXPECT_GE(endingRecords, 1);
 }
 
-// Minimise and maximise spare exempt programs; a matching request ends the
-// windows of its title or of an executable its path names, and no other;
-// "end all" spares exempt programs and the shell's "Program Manager".
+// Minimise, maximise and "end all" spare exempt programs and the shell; a
+// matching request ends the windows of its title or of an executable its
+// path names, or asks them to close.
 TEST(Sweep, RestrictActsOnAllButExemptWindowsOrEndsMatchingOnes) {
-    // The shell first: a newer window takes the foreground, and only the
-    // walk passes over "Program Manager".
+    // The shell first: only the walk passes over "Program Manager".
     const ChildProcess shell = StandIn(L"progman.exe", L"Progman", {L"Program Manager"});
     const ChildProcess game = StandIn(L"game.exe", L"RaGame", {L"Game window"});
     const ChildProcess chat = StandIn(L"chat.exe", L"RaChat", {L"Chat window"});
     const ChildProcess victim = StandIn(L"victim.exe", L"RaVictim", {L"Victim"});
     const ChildProcess taskmgr = StandIn(L"taskmgr.exe", L"RaTaskmgr", {L"Task manager"});
-    ASSERT_TRUE(shell.Window() && game.Window() && chat.Window() && victim.Window() && taskmgr.Window());
+    const ChildProcess sealed = StandIn(L"sealed.exe", L"RaSealed", {L"Sealed"}, {L"--sealed"});
+    ASSERT_TRUE(shell.Window() && game.Window() && chat.Window() && victim.Window() && taskmgr.Window() &&
+                sealed.Window());
     TestHost host;
-    // This test program is the host: its folder exempts it.
     host.folders[3] = ProgramFolder();
     host.folders[4] = ImageFolder();
     host.Initial(0, 0x7FFFFFFF);
@@ -105,7 +97,11 @@ TEST(Sweep, RestrictActsOnAllButExemptWindowsOrEndsMatchingOnes) {
     EXPECT_TRUE(game.Ended(kSweepWaitMs));
     host.Restrict(L"no such caption", L"c:\\apps\\chat.exe", RA_ACTION_END_MATCHING);
     EXPECT_TRUE(chat.Ended(kSweepWaitMs));
-    EXPECT_FALSE(victim.Ended(0));
+    // A program no one may open passes no fate on to the one in front.
+    MadeForeground(victim.Window());
+    host.Restrict(L"Sealed", nullptr, RA_ACTION_END_MATCHING);
+    EXPECT_TRUE(sealed.Ended(kSweepWaitMs));  // asked to close
+    EXPECT_FALSE(victim.Ended(500));
 
     host.Restrict(nullptr, nullptr, RA_ACTION_END_ALL);
     EXPECT_TRUE(victim.Ended(kSweepWaitMs));
