@@ -1,6 +1,5 @@
-// The probe's GET against the stand-in web server on 127.0.0.1, whose
-// request path picks the answer: canned bodies, the request echoed, a silent
-// server, trickling ones, an endless body.
+// The probe's GET against the stand-in web server, whose request path picks
+// the answer.
 #include "urlrestrict/HttpClient.h"
 
 #include "fw/UniqueHandle.h"
@@ -48,15 +47,11 @@ TEST_F(HttpClientTest, ReturnsTheBodyAsSentUpToTheLimitWithinOneDeadline) {
         size_t limit;
         std::string body;
     } rows[] = {
-        {Url(L"/"), kAll, "hello"},
         {Url(L"/missing"), kAll, "missing"},  // an error status: the body still counts
-        {Url(L"/empty"), kAll, ""},
         {Url(L"/nul"), kAll, std::string("abc\0def", 7)},
-        {Url(L"/megabytes"), kAll, std::string(3 << 20, 'm')},
         {Url(L"/endless"), 9, "xxxxxxxxx"},
         {Url(L"/cut"), kAll, "only this"},    // closed long before the announced length
         {Url(L"/redirect"), kAll, "moved"},   // the redirect's own body: not followed
-        {Url(L"/silent"), kAll, ""},
         {Url(L"/trickle"), kAll, ""},
         {Url(L"/trickle-head"), kAll, ""},
         {Url(L"/never-ftp", L"ftp"), kAll, ""},
