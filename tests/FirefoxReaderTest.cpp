@@ -18,26 +18,24 @@ TEST(FirefoxReader, TakesTheDdeReplyElseCopiesTheAddressFieldOnlyWhenNoDataCame)
         const char* label;
         const wchar_t *windowClass, *server;
         std::string reply;
-        const wchar_t* field;
         std::wstring address;
+        const wchar_t* field = L"http://typed/";
     } rows[] = {
-        {"times out: field copied, last character dropped", kFox, L"silent", "", L"http://fallback.test/page",
-         L"http://fallback.test/pag"},
+        {"times out: field copied, last character dropped", kFox, L"silent", "", L"http://fallback.test/pag",
+         L"http://fallback.test/page"},
         {"times out, nothing copied", kFox, L"silent", "", L"", L""},
-        {"no DDE server", kFox, L"none", "", L"http://x/", L""},
-        {"not a Firefox window: no DDE at all", kOther, L"answers", "\"http://x/\",\"T\"", L"http://x/", L""},
-        {"quoted list", kFox, L"answers", "\"http://x/\",\"Title\",\"\"", L"http://typed/", L"http://x/"},
-        {"older window class", L"MozillaUIWindowClass", L"answers", "\"http://x/\",\"T\"", L"http://typed/",
-         L"http://x/"},
-        {"no comma", kFox, L"answers", "\"http://x/\"", L"http://typed/", L""},
-        {"comma right after the opening quote", kFox, L"answers", "\",\"Title\"", L"http://typed/", L""},
-        {"ANSI code page text", kFox, L"answers", "\"http://x/\xE9\",\"T\"", L"http://typed/", L"http://x/\u00E9"},
-        {"NUL before the comma ends the reply", kFox, L"answers", std::string("\"http://x/\"\0,\"T\"", 16),
-         L"http://typed/", L""},
-        {"no NUL, comma at byte 259", kFox, L"answers", "\"" + a257 + "\"," + std::string(40, 'b'), L"http://typed/",
+        {"no DDE server", kFox, L"none", "", L""},
+        {"not a Firefox window: no DDE at all", kOther, L"answers", "\"http://x/\",\"T\"", L""},
+        {"quoted list", kFox, L"answers", "\"http://x/\",\"Title\",\"\"", L"http://x/"},
+        {"older window class", L"MozillaUIWindowClass", L"answers", "\"http://x/\",\"T\"", L"http://x/"},
+        {"no comma", kFox, L"answers", "\"http://x/\"", L""},
+        {"comma right after the opening quote", kFox, L"answers", "\",\"Title\"", L""},
+        {"ANSI code page text", kFox, L"answers", "\"http://x/\xE9\",\"T\"", L"http://x/\u00E9"},
+        {"NUL before the comma ends the reply", kFox, L"answers", std::string("\"http://x/\"\0,\"T\"", 16), L""},
+        {"no NUL, comma at byte 259", kFox, L"answers", "\"" + a257 + "\"," + std::string(40, 'b'),
          std::wstring(257, L'a')},
         {"no NUL, comma at byte 260: past the 260 read", kFox, L"answers", "\"" + a257 + "b\"," + std::string(40, 'b'),
-         L"http://typed/", L""},
+         L""},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.label);

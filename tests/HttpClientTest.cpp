@@ -22,7 +22,6 @@ protected:
     // One server for the whole suite.
     static void SetUpTestSuite() { server_ = new WebServer(); }
     static void TearDownTestSuite() { delete server_; }
-    void SetUp() override { ASSERT_FALSE(server_->port.empty()); }
     static std::wstring Url(const wchar_t* object, const wchar_t* scheme = L"http") {
         return std::wstring(scheme) + L"://127.0.0.1:" + server_->port + object;
     }
@@ -39,8 +38,7 @@ struct CertStoreTraits {
 
 }  // namespace
 
-// A probe runs with the controller's lock held: no server may hold it long,
-// however short each of its waits.
+// No server may hold a probe long, however short each of its waits.
 TEST_F(HttpClientTest, ReturnsTheBodyAsSentUpToTheLimitWithinOneDeadline) {
     const struct {
         std::wstring url;
@@ -90,9 +88,8 @@ TEST_F(HttpClientTest, SendsTheAgentAndHeadersButNothingOfTheUsers) {
     for (const char* part : {"Cookie", "Authorization"}) EXPECT_EQ(request.find(part), std::string::npos) << request;
 }
 
-// The HTTPS servers of scripts/tls-servers.sh: a certificate for another host
-// name is accepted, one from an issuer nobody trusts is not. The prefix is
-// the test run's own, so trusting their CA stays hermetic.
+// The servers of scripts/tls-servers.sh. The prefix is the test run's own,
+// so trusting their CA stays hermetic.
 TEST_F(HttpClientTest, HttpsAcceptsAnotherHostsNameButNoUntrustedIssuer) {
     const char* const ca = std::getenv("RA_TLS_CA");
     const char* const otherName = std::getenv("RA_TLS_OTHER_NAME_PORT");
