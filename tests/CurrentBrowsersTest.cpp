@@ -53,10 +53,9 @@ TEST(CurrentBrowsers, ChromiumFieldsAreJudgedInAnyLanguage) {
     EXPECT_GT(host.log.Count("[NO ADDRESS]"), 0) << "the empty field, the platform's object";
 }
 
-// Switched off by [OPTIONS] CURRENT_BROWSERS=0, Firefox passes unjudged.
 // Firefox in front hides "http://". While its field has focus its value is
 // a suggestion's label, here the denied name: not judged, nor typed for.
-// DDE is asked first.
+// DDE is asked first. Switched off (CURRENT_BROWSERS=0), Firefox passes.
 TEST(CurrentBrowsers, FirefoxInFrontIsReadThroughItsTreeWithoutAKeyPressedOrTheClipboardTouched) {
     for (const bool on : {true, false}) {
         SCOPED_TRACE(on ? "on by default" : "CURRENT_BROWSERS=0");
