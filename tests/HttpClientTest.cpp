@@ -1,6 +1,5 @@
-// The probe's GET against the stand-in web server on 127.0.0.1, whose
-// request path picks the answer: canned bodies, the request echoed, a silent
-// server, trickling ones, an endless body.
+// The probe's GET against the stand-in web server, whose request path picks
+// the answer.
 #include "urlrestrict/HttpClient.h"
 
 #include "fw/UniqueHandle.h"
@@ -23,7 +22,6 @@ protected:
     // One server for the whole suite.
     static void SetUpTestSuite() { server_ = new WebServer(); }
     static void TearDownTestSuite() { delete server_; }
-    void SetUp() override { ASSERT_FALSE(server_->port.empty()); }
     static std::wstring Url(const wchar_t* object, const wchar_t* scheme = L"http") {
         return std::wstring(scheme) + L"://127.0.0.1:" + server_->port + object;
     }
@@ -40,23 +38,18 @@ struct CertStoreTraits {
 
 }  // namespace
 
-// A probe runs with the controller's lock held: no server may hold it long,
-// however short each of its waits.
+// No server may hold a probe long, however short each of its waits.
 TEST_F(HttpClientTest, ReturnsTheBodyAsSentUpToTheLimitWithinOneDeadline) {
     const struct {
         std::wstring url;
         size_t limit;
         std::string body;
     } rows[] = {
-        {Url(L"/"), kAll, "hello"},
         {Url(L"/missing"), kAll, "missing"},  // an error status: the body still counts
-        {Url(L"/empty"), kAll, ""},
         {Url(L"/nul"), kAll, std::string("abc\0def", 7)},
-        {Url(L"/megabytes"), kAll, std::string(3 << 20, 'm')},
         {Url(L"/endless"), 9, "xxxxxxxxx"},
         {Url(L"/cut"), kAll, "only this"},    // closed long before the announced length
         {Url(L"/redirect"), kAll, "moved"},   // the redirect's own body: not followed
-        {Url(L"/silent"), kAll, ""},
         {Url(L"/trickle"), kAll, ""},
         {Url(L"/trickle-head"), kAll, ""},
         {Url(L"/never-ftp", L"ftp"), kAll, ""},
@@ -95,9 +88,8 @@ TEST_F(HttpClientTest, SendsTheAgentAndHeadersButNothingOfTheUsers) {
     for (const char* part : {"Cookie", "Authorization"}) EXPECT_EQ(request.find(part), std::string::npos) << request;
 }
 
-// The HTTPS servers of scripts/tls-servers.sh: a certificate for another host
-// name is accepted, one from an issuer nobody trusts is not. The prefix is
-// the test run's own, so trusting their CA stays hermetic.
+// The servers of scripts/tls-servers.sh. The prefix is the test run's own,
+// so trusting their CA stays hermetic.
 TEST_F(HttpClientTest, HttpsAcceptsAnotherHostsNameButNoUntrustedIssuer) {
     const char* const ca = std::getenv("RA_TLS_CA");
     const char* const otherName = std::getenv("RA_TLS_OTHER_NAME_PORT");

@@ -1,8 +1,5 @@
-// A shown address judged against the host's URL list by the way it was read:
-// the verdict the sweep gets (it alone acts) and the lines logged. The host
-// path judges what address bars show (UrlRestrictTest); here the ways of
-// reading it cannot reach cheaply: Edge's, Firefox's, and Chrome's from
-// version 29. No text here goes to the probe.
+// A shown address judged by the way it was read, for the readers the host
+// path cannot reach cheaply: Edge's, Firefox's, and Chrome's from 29.
 #include "support/TestHost.h"
 #include "urlrestrict/UrlMatching.h"
 
@@ -13,8 +10,8 @@ namespace {
 const HWND kFrame = reinterpret_cast<HWND>(0x1000);   // the window examined
 const HWND kReader = reinterpret_cast<HWND>(0x2000);  // the window whose turn read the address
 
-// What the sweep is to do: "ask " (about the reader) then "close", "end" or
-// "close+end"; "" for nothing, "!" for a verdict of another shape.
+// "ask " (about the reader) then "close", "end" or "close+end"; "" for
+// nothing, "!" for a verdict of another shape.
 std::string Describe(const Verdict& v) {
     if (!v.Holds()) return "";
     if (v.window != kFrame || v.closeIfUnopened || v.notice != Verdict::Notice::kUrlRestricted ||
@@ -47,7 +44,6 @@ TEST(UrlJudging, VerdictsAndLinesByListSenseAndHowTheAddressWasRead) {
         {"deny, Firefox's blank page", kFox, L"about:blank", 0, deny, 0, "", {}},
         {"deny, Edge drops the first pattern's first character", kEdge, L"http://denied.invalid/", 0, deny, 0,
          "ask close+end", {"===denied.invalid  http://denied.invalid/"}},
-        {"allow, scheme-stripped before Chrome 29", kBar, L"www.docs.invalid/guide/2", 0, allow, 0, "", {checked}},
         {"allow, not stripped from Chrome 29", kBar, L"www.docs.invalid/guide/2", 29, allow, 0, "ask end", {checked}},
         {"allow, Edge, a file", kEdge, L"file:///c:/x", 0, allow, 0, "",
          {checked, "===== http://www.docs.invalid/guide file:///c:/x"}},
