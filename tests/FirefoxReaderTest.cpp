@@ -67,3 +67,23 @@ TEST(FirefoxReader, TakesTheDdeReplyElseCopiesTheAddressFieldOnlyWhenNoDataCame)
         EXPECT_EQ(log.Messages(), lines);
     }
 }
+
+// A browser that hangs in the conversation (here in the broadcast that looks
+// for the server) holds the reader 6 s, not until it answers; while that
+// conversation runs, its window is passed over.
+TEST(FirefoxReader, LeavesAConversationThatHangsBehind) {
+    const std::wstring calls = ScratchFolder(L"firefox") + L"hung.txt";
+    ChildProcess firefox = StandInFirefox(L"MozillaWindowClass", L"hung", "", L"http://typed/", calls);
+    ASSERT_TRUE(MadeForeground(firefox.Window()));
+    LogFile log(L"firefox.log");
+    for (const DWORD most : {7000u, 500u}) {
+        const DWORD start = GetTickCount();
+        EXPECT_EQ(FirefoxReader(&log).Read(), L"");
+        EXPECT_LT(GetTickCount() - start, most);
+    }
+    char line[128];
+    std::snprintf(line, sizeof line,
+                  "CQvUrlLaunchControl::GetLocalURLFirefox [No answer from window 0x%08X within 6000 ms].",
+                  static_cast<unsigned>(reinterpret_cast<UINT_PTR>(firefox.Window())));
+    EXPECT_EQ(log.Messages(), std::vector<std::string>{line});
+}

@@ -10,8 +10,9 @@
 //   --keys EVENT           EVENT is set when keyboard input arrives
 //   --notify-foreground    raises EVENT_SYSTEM_FOREGROUND, as Wine does not
 //   --dde SERVER HEX FILE  Firefox's DDE server: SERVER "answers" with the
-//                          bytes HEX ("x" and digits), "silent" blocks, "none"
-//                          serves nothing; FILE gets a line per transaction.
+//                          bytes HEX ("x" and digits), "silent" blocks, "hung"
+//                          answers a connection 10 s late, "none" serves
+//                          nothing; FILE gets a line per transaction.
 //                          Ctrl+L selects the "Edit" child, as Firefox's field.
 #include "fw/UniqueHandle.h"
 #include "support/FakeTree.h"
@@ -64,7 +65,10 @@ std::wstring Text(HSZ hsz) {
 
 HDDEDATA CALLBACK Serve(UINT type, UINT format, HCONV, HSZ hsz1, HSZ hsz2, HDDEDATA, ULONG_PTR, ULONG_PTR) {
     switch (type) {
-    case XTYP_CONNECT: Record(L"connect " + Text(hsz1) + L"/" + Text(hsz2)); return reinterpret_cast<HDDEDATA>(TRUE);
+    case XTYP_CONNECT:
+        Record(L"connect " + Text(hsz1) + L"/" + Text(hsz2));
+        if (g_server == L"hung") Sleep(10000);
+        return reinterpret_cast<HDDEDATA>(TRUE);
     case XTYP_REQUEST:
         Record(L"request " + Text(hsz2) + L" " + std::to_wstring(format));
         if (g_server == L"silent") return CBR_BLOCK;
