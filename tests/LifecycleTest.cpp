@@ -4,11 +4,11 @@
 #include "support/TestHost.h"
 
 #include <gtest/gtest.h>
+#include <psapi.h>
 
 #include <thread>
 
-// Before Initial every export does nothing, the early start included: no
-// line, and no report once the timer runs. Unknown modes write nothing.
+// Before Initial every export does nothing, the early start included.
 TEST(Lifecycle, ModeChangesWriteTheirLinesOnlyAfterInitialAndForKnownModes) {
     TestHost host;
     host.StartRestrict(MODE_APPWATCH);
@@ -44,10 +44,8 @@ TEST(Lifecycle, ModeChangesWriteTheirLinesOnlyAfterInitialAndForKnownModes) {
                                    }));
 }
 
-// Disabled, neither a tick nor a host request does anything; enabled again,
-// a request writes its line, cut to 259 characters. A second Initial
-// replaces the report period and nothing else; timer messages of another id
-// run no sweep. Reports, whose lParam is 0, are paced by the period.
+// A second Initial replaces the report period and nothing else; reports,
+// whose lParam is 0, are paced by the period.
 TEST(Lifecycle, EnableFlagSecondInitialAndTimerId) {
     TestHost host;
     host.enabled = FALSE;
@@ -82,8 +80,7 @@ TEST(Lifecycle, EnableFlagSecondInitialAndTimerId) {
     EXPECT_LE(reports, (GetTickCount() - start) / 700 + 1) << "a report every 0.7 s at most";
 }
 
-// A host may load and unload the module per lesson, for years: a cycle keeps
-// no TLS index, no handle and no heap block. The benchmark runs 2,000.
+// A host may load and unload the module per lesson, for years.
 TEST(Lifecycle, LoadUnloadCyclesKeepNoTlsIndexHandleOrHeapBlock) {
     for (const auto& [label, cycle] : {std::pair{"LoadLibrary and FreeLibrary", &BareCycle},
                                        std::pair{"Initial, a mode and a tick", &HostCycle}}) {
@@ -92,10 +89,8 @@ TEST(Lifecycle, LoadUnloadCyclesKeepNoTlsIndexHandleOrHeapBlock) {
     }
 }
 
-// FreeLibrary on a thread other than the loading one: the detach there may
-// neither destroy the loading thread's window nor wait for that thread.
-// Nothing of the unloaded image stays reachable from the window or its
-// class, the window goes when its own thread pumps, and a new load works.
+// The detach on another thread may neither destroy the loading thread's
+// window nor wait for that thread; nothing of the image stays reachable.
 TEST(Lifecycle, UnloadOnAnotherThreadLeavesNothingReachableAndReloads) {
     TestHost first;
     first.Initial(0, 20);
@@ -103,11 +98,9 @@ TEST(Lifecycle, UnloadOnAnotherThreadLeavesNothingReachableAndReloads) {
     ASSERT_TRUE(first.WaitFor([&] { return !first.Received(WM_RA_APPWATCH_REPORT).empty(); }));
     const HWND old = first.ControllerWindow();
     const HMODULE dll = first.ReleaseLibrary();
-    const ULONG_PTR begin = reinterpret_cast<ULONG_PTR>(dll);
-    const ULONG_PTR end = begin + reinterpret_cast<const IMAGE_NT_HEADERS*>(
-                                      begin + reinterpret_cast<const IMAGE_DOS_HEADER*>(dll)->e_lfanew)
-                                      ->OptionalHeader.SizeOfImage;
-    const auto inImage = [&](ULONG_PTR address) { return address >= begin && address < end; };
+    MODULEINFO image{};
+    GetModuleInformation(GetCurrentProcess(), dll, &image, sizeof(image));
+    const auto inImage = [&](ULONG_PTR at) { return at - reinterpret_cast<ULONG_PTR>(dll) < image.SizeOfImage; };
 
     std::thread([dll] { FreeLibrary(dll); }).join();
     ASSERT_EQ(GetModuleHandleW(L"RestrictAction.dll"), nullptr);
