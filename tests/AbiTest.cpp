@@ -14,12 +14,6 @@ const T* At(HMODULE dll, DWORD rva) {
     return reinterpret_cast<const T*>(reinterpret_cast<const BYTE*>(dll) + rva);
 }
 
-template <typename T>
-const T* Table(HMODULE dll, int directory) {
-    const auto* nt = At<IMAGE_NT_HEADERS32>(dll, At<IMAGE_DOS_HEADER>(dll, 0)->e_lfanew);
-    return At<T>(dll, nt->OptionalHeader.DataDirectory[directory].VirtualAddress);
-}
-
 }  // namespace
 
 // Not winmm.dll among the imports: where the host does not import it, it is
@@ -28,7 +22,9 @@ const T* Table(HMODULE dll, int directory) {
 TEST(Abi, FiveExportsAtOrdinalsOneToFiveSystemImportsOnlyAndThreeSharedWords) {
     const UniqueLibrary dll(LoadLibraryW(L"RestrictAction.dll"));
     ASSERT_TRUE(dll);
-    const auto* exports = Table<IMAGE_EXPORT_DIRECTORY>(dll.get(), IMAGE_DIRECTORY_ENTRY_EXPORT);
+    const auto& tables = At<IMAGE_NT_HEADERS32>(dll.get(), At<IMAGE_DOS_HEADER>(dll.get(), 0)->e_lfanew)
+                             ->OptionalHeader.DataDirectory;
+    const auto* exports = At<IMAGE_EXPORT_DIRECTORY>(dll.get(), tables[IMAGE_DIRECTORY_ENTRY_EXPORT].VirtualAddress);
     std::map<std::string, DWORD> ordinals;
     for (DWORD i = 0; i < exports->NumberOfNames; ++i)
         ordinals[At<char>(dll.get(), At<DWORD>(dll.get(), exports->AddressOfNames)[i])] =
@@ -40,7 +36,8 @@ TEST(Abi, FiveExportsAtOrdinalsOneToFiveSystemImportsOnlyAndThreeSharedWords) {
     const std::vector<std::string> system = {"kernel32.dll", "user32.dll", "gdi32.dll",    "advapi32.dll",
                                              "psapi.dll",    "shlwapi.dll", "ole32.dll",   "oleaut32.dll",
                                              "oleacc.dll",   "wininet.dll", "msvcrt.dll"};
-    for (auto* import = Table<IMAGE_IMPORT_DESCRIPTOR>(dll.get(), IMAGE_DIRECTORY_ENTRY_IMPORT); import->Name; ++import) {
+    for (auto* import = At<IMAGE_IMPORT_DESCRIPTOR>(dll.get(), tables[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress);
+         import->Name; ++import) {
         std::string name = At<char>(dll.get(), import->Name);
         CharLowerBuffA(&name[0], static_cast<DWORD>(name.size()));
         EXPECT_NE(std::find(system.begin(), system.end(), name), system.end()) << name;

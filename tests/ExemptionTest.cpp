@@ -15,14 +15,14 @@ TEST(Exemption, SystemProgramsHostFoldersAndConfiguredLists) {
     for (int slot : kHostFolderSlots) context[slot] = empty;  // empty texts name no folder
     context[RA_SLOT_FOLDER_7] = hostFolder;
     // An empty folder (a gap in the numbering) is contained in every path.
-    const Exemptions exemptions{HostContext(context), {L"allowed.exe"}, {ToLower(folder), ToLower(missing), std::wstring()}};
+    const Exemptions exemptions{HostContext(context), {}, {ToLower(folder), ToLower(missing), std::wstring()}};
     const auto exempt = [&](const wchar_t* name, const std::wstring& path, BOOL explorerExempt) {
         CLIENT_APP_INFO record{};
         lstrcpynW(record.szAppExeName, name, RA_TEXT_LEN);
         lstrcpynW(record.szAppExePath, path.c_str(), RA_TEXT_LEN);
         return IsExemptApplication(record, explorerExempt, exemptions);
     };
-    // Task manager's exemption: AppRestrictTest, SweepTest.
+    // Task manager's and configured names' exemptions: AppRestrictTest, ConfigTest.
     const struct {
         const char* label;
         const wchar_t* name;
@@ -32,7 +32,6 @@ TEST(Exemption, SystemProgramsHostFoldersAndConfiguredLists) {
         {"host folder, any case", L"agent.exe", L"c:\\HOST\\bin\\agent.exe", FALSE, TRUE},
         {"explorer when asked", L"explorer.exe", L"C:\\Windows\\explorer.exe", TRUE, TRUE},
         {"explorer otherwise", L"explorer.exe", L"C:\\Windows\\explorer.exe", FALSE, FALSE},
-        {"configured name", L"Allowed.EXE", L"C:\\X\\Allowed.EXE", FALSE, TRUE},
         {"configured folder", L"a.exe", folder + L"\\a.exe", FALSE, TRUE},
         {"configured folder as prefix", L"a.exe", folder + L"x\\a.exe", FALSE, TRUE},
         {"configured folder missing; empty one", L"a.exe", missing + L"\\a.exe", TRUE, FALSE},
