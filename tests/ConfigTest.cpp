@@ -31,9 +31,6 @@ std::wstring BaseWithIni(const std::wstring& name, const Bytes& ini) {
 
 }  // namespace
 
-// Counts in decimal (clamped), hexadecimal (the last eight digits) or
-// neither, at most 1,000 entries each; registry values after folders, with
-// variables joined by one separator and an unknown one left in place.
 TEST(ConfigLists, FillsBoundedExemptListsFromCountsAndNumberedKeys) {
     const wchar_t kRegKey[] = L"Software\\RestrictActionConfigTest";
     SetEnvironmentVariableW(L"CFGTEST_DIR", L"C:\\Some\\Dir");
@@ -88,7 +85,9 @@ TEST(ConfigLists, FillsBoundedExemptListsFromCountsAndNumberedKeys) {
 }
 
 TEST(ConfigLists, ReadsTitleListsPerCategoryAsWrittenOnceACountIsGiven) {
-    const auto load = [](const std::wstring& ini) { return *LoadRestrictConfig(BaseWithIni(L"cfgtitles", Utf16(ini)).c_str()); };
+    const auto load = [](const std::wstring& ini) {
+        return *LoadRestrictConfig(BaseWithIni(L"cfgtitles", Utf16(ini)).c_str());
+    };
     EXPECT_FALSE(load(L"[SYSTEM]\nTHROW_APP_EXE_NUM=1\n[EXPLORER]\nWINDOW_TITLE1=X\n").useTitleLists) << "no count";
     EXPECT_TRUE(load(L"[SYSTEM]\nCONTROL_PANEL_NUM=0\n").useTitleLists) << "a zero count";
     const TitleLists want = {StringList{}, {}, {}, {L"Printers", L"%WINDIR%"}, {}, {}};
@@ -97,8 +96,7 @@ TEST(ConfigLists, ReadsTitleListsPerCategoryAsWrittenOnceACountIsGiven) {
         << "case and variables kept, right category";
 }
 
-// Whatever the platform's profile reader makes of a file, the in-memory
-// reader makes too, by name and by number.
+// By name and by number, what the platform's profile reader reads.
 TEST(ConfigIniFile, ReadsWhatTheProfileReaderReads) {
     const std::wstring quoted = L"[S]\r\nA1=" + std::wstring(300, L'a') + L"\r\nA2=\"" + std::wstring(260, L'b') +
                                 L"\"\r\nA3=\"" + std::wstring(259, L'c') + L"\"\r\n[T]\r\nA1=\"" +
@@ -107,17 +105,14 @@ TEST(ConfigIniFile, ReadsWhatTheProfileReaderReads) {
         {"UTF-16BE", Utf16(L"[S]\r\nA1=\x00e9t\x00e9\r\n[T]\r\nA2=\x3042\r\n", true)},
         {"UTF-8 with mark, a section on its line", "\xEF\xBB\xBF[S]\r\nA1=\xC3\xA9t\xC3\xA9\xC3(\r\n"},
         {"UTF-8 without mark is ANSI", "[S]\r\nA1=\xC3\xA9t\xC3\xA9\x81\x9C\r\n"},
-        {"UTF-16 without mark", Utf16(L"[S]\r\nA1=x\r\n").substr(2)},
-        {"blanks around names and values; no-break spaces kept",
-         "  [ S ]  \r\n\tA1 \t= \x0b one \x0c\x1a\r\nA2=\xA0two\xA0\r\n\x1a"},
+        {"UTF-16 without mark too", Utf16(L"[S]\r\nA1=x\r\n").substr(2)},
+        {"blanks; no-break spaces kept", "  [ S ]  \r\n\tA1 \t= \x0b one \x0c\x1a\r\nA2=\xA0two\xA0\r\n\x1a"},
         {"CR, LF and runs of them; lines above every section", "A1=above\r[S]\rA1=cr\n\nA2=lf\r\n\r\nA3=last"},
-        {"comments, lines without '=', empty names",
-         "[S]\r\n;A1=semicolon\r\n#A2=hash\r\nA1=one\r\nA3\r\nA3=after\r\n[T]\r\n=empty\r\nA1\r\nA1=x\r\nA2=\r\n"
-         "A2=y\r\nA3=three\r\n"},
+        {"comments, lines without '=', empty names", "[S]\r\n;A1=semicolon\r\n#A2=hash\r\nA1=one\r\nA3\r\nA3=after\r\n"
+                                                    "[T]\r\n=empty\r\nA1\r\nA1=x\r\nA2=\r\nA2=y\r\nA3=three\r\n"},
         {"first section and first key of a name, ASCII case ignored",
          "[S]\r\na1=first\r\nA1=second\r\n[s]\r\nA2=second section\r\n[T]\r\nA2=t\r\n[t]\r\nA3=t2\r\n"},
-        {"headers: after the last ']', without ']'",
-         "[S]x\r\nA1=1\r\n[T\r\nA2=in S\r\n[T]]\r\nA3=in T]\r\n[T] ; c\r\nA1=t\r\n"},
+        {"headers: last ']', or none", "[S]x\r\nA1=1\r\n[T\r\nA2=in S\r\n[T]]\r\nA3=in T]\r\n[T] ; c\r\nA1=t\r\n"},
         {"NUL ends names and values", "[S\0x]\r\nA1=v\0w\r\nA2\0z=2\r\n[T\0]\r\nA3=3\r\n"s},
         {"quotes", "[S]\r\nA1=\"q\"\r\nA2='\"mixed'\r\nA3=\"\r\n[T]\r\nA1=a=b\r\nA2 = \"=\"\r\n"},
         {"quotes and the 260 bound", Utf16(quoted)},
@@ -141,9 +136,7 @@ TEST(ConfigIniFile, ReadsWhatTheProfileReaderReads) {
     }
 }
 
-// Through the loaded DLL: an exempt application is missing from the
-// MODE_APPWATCH report. The file is read in a moment however hostile, at the
-// first Initial only; an empty base folder names the working folder.
+// An exempt application is left out of the MODE_APPWATCH report.
 TEST(ConfigExemption, ExemptsByConfiguredNameReadPromptlyAtTheFirstInitialOnly) {
     const ChildProcess app = StandIn(L"cfgapp.exe", L"CfgTestClass", {L"Config test app"});
     ASSERT_TRUE(app.Window());

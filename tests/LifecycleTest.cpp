@@ -1,5 +1,4 @@
-// The exports in the host's order, and what a host sees of them: the log
-// lines, the timer and the enable flag; loading and unloading.
+// The exports as a host sees them: log lines, timer, enable flag; loading and unloading.
 #include "support/LoadCycles.h"
 #include "support/TestHost.h"
 
@@ -37,8 +36,7 @@ TEST(Lifecycle, ModeChangesWriteTheirLinesOnlyAfterInitialAndForKnownModes) {
                   stop + "APPRESTRICT].", stop + "APPWATCH].", stop + "CONTROLWATCH]."}));
 }
 
-// A second Initial replaces the report period and nothing else; reports,
-// whose lParam is 0, are paced by the period.
+// A second Initial replaces the report period and nothing else.
 TEST(Lifecycle, EnableFlagSecondInitialAndTimerId) {
     TestHost host;
     host.enabled = FALSE;
@@ -82,8 +80,7 @@ TEST(Lifecycle, LoadUnloadCyclesKeepNoTlsIndexHandleOrHeapBlock) {
     }
 }
 
-// The detach on another thread may neither destroy the loading thread's
-// window nor wait for that thread; nothing of the image stays reachable.
+// The detach there may neither destroy the loading thread's window nor wait for that thread.
 TEST(Lifecycle, UnloadOnAnotherThreadLeavesNothingReachableAndReloads) {
     TestHost first;
     first.Initial(0, 20);

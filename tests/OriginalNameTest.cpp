@@ -31,17 +31,16 @@ TEST(OriginalName, RenamedCopiesSayTheirOriginalNameAndDamagedFilesNone) {
     ASSERT_LT(block, standIn.size()) << "the stand-in carries no version resource";
     const size_t blockEnd = block + static_cast<unsigned char>(standIn[block]) +
                             256 * static_cast<unsigned char>(standIn[block + 1]);
-    const size_t declaredTable = Find(standIn, L"041104b0");
     const struct {
         const char* label;
         Bytes bytes;
         const wchar_t* expected;
     } cases[] = {
         {"renamed copy", standIn, L"testwindow.exe"},
-        {"original name empty: internal name", Patched(standIn, Find(standIn, L"TestWindow.exe"), kWordZero),
-         L"testwindow"},
+        {"no original name: internal", Patched(standIn, Find(standIn, L"TestWindow.exe"), kWordZero), L"testwindow"},
         {"declared language without a table: first table",
-         Patched(standIn, standIn.find("\x11\x04\xB0\x04", declaredTable), Bytes("\x09\x04", 2)), L"undeclared.exe"},
+         Patched(standIn, standIn.find("\x11\x04\xB0\x04", Find(standIn, L"041104b0")), Bytes("\x09\x04", 2)),
+         L"undeclared.exe"},
         {"version length past the resource's end", Patched(standIn, block, kWordFF), L"testwindow.exe"},
         {"string tables' node of length 0", Patched(standIn, Find(standIn, L"StringFileInfo") - 6, kWordZero), L""},
         {"key without terminator", Patched(standIn, block + 6, Bytes(blockEnd - block - 6, 'x')), L""},
@@ -64,7 +63,8 @@ TEST(OriginalName, RenamedCopiesSayTheirOriginalNameAndDamagedFilesNone) {
     // answer each time, never a crash or a hang.
     WriteBytes(path, standIn);
     std::fstream file(Narrow(path), std::ios::binary | std::ios::in | std::ios::out);
-    for (const auto& [begin, end] : {std::pair{size_t{0}, size_t{1024}}, {block - 512, std::min(standIn.size(), block + 1024)}}) {
+    for (const auto& [begin, end] :
+         {std::pair{size_t{0}, size_t{1024}}, {block - 512, std::min(standIn.size(), block + 1024)}}) {
         for (size_t at = begin; at + 2 <= end; at += 2) {
             for (const Bytes& word : {kWordFF, kWordZero}) {
                 file.seekp(at).write(word.data(), 2).flush();
