@@ -146,8 +146,7 @@ TEST(ConfigExemption, ExemptsByConfiguredNameReadPromptlyAtTheFirstInitialOnly) 
         host.StopRestrict(MODE_APPWATCH);
         return host.RecordOf(WM_RA_APPWATCH_REPORT, app.Pid()).has_value();
     };
-    // Counts in the forms that once cost a profile read per entry, and a 50 MB
-    // comment: the one entry still counts.
+    // Counts that once cost a profile read per entry, and a 50 MB comment.
     const Bytes hostile = "\xEF\xBB\xBF[SYSTEM]\r\nTHROW_APP_EXE_NUM=2147483647\r\nTHROW_APP_PATH_NUM=1000000\r\n"
                           "THROW_APP_REG_NUM=0x7FFFFFFF\r\nEXPLORER_NUM=\xD9\xA9\xD9\xA9\xD9\xA9\xD9\xA9\xD9\xA9\r\n"
                           "[THROW_APP_EXE]\r\nAPP_EXE1=CfgApp.EXE\r\n" +

@@ -1,6 +1,5 @@
-// Which applications are never restricted, judged on records as the sweep
-// builds them. Folders are judged here: a 64-bit stand-in's image path is in
-// device form, which no configured folder can name.
+// Which applications are never restricted, on records as the sweep builds them: a
+// 64-bit stand-in's image path is in device form, which no configured folder names.
 #include "apprestrict/Exemption.h"
 #include "support/TestHost.h"
 
