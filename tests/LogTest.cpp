@@ -5,20 +5,15 @@
 
 #include <gtest/gtest.h>
 
+// Mask 1 writes every level; any other its own levels, and level 16 always.
 TEST(Log, MaskSelectsLevelsAndLevelSixteenIsAlwaysWritten) {
-    const std::pair<DWORD, std::vector<std::string>> cases[] = {
-        // The tags of levels 2, 4, 8, 16 that reach the file.
-        {1, {"[SYSTEM]", "[TRACE]", "[ERROR]", "[ERROR]"}},
-        {2, {"[SYSTEM]", "[ERROR]"}},
-        {0, {"[ERROR]"}},
-        {12, {"[TRACE]", "[ERROR]", "[ERROR]"}},
-    };
-    for (const auto& [mask, written] : cases) {
+    for (const auto& [mask, tags] : {std::pair<DWORD, std::string>{1, "[SYSTEM][TRACE][ERROR][ERROR]"},
+                                     {12, "[TRACE][ERROR][ERROR]"}}) {
         LogFile log(L"mask.log", mask);
         for (int level : {2, 4, 8, 16}) Log(&log, level, L"level %d", level);
-        std::vector<std::string> tags;
-        for (const auto& line : log.Lines()) tags.push_back(line.tag);
-        EXPECT_EQ(tags, written) << "mask " << mask;
+        std::string written;
+        for (const auto& line : log.Lines()) written += line.tag;
+        EXPECT_EQ(written, tags) << "mask " << mask;
     }
 }
 
@@ -29,13 +24,8 @@ TEST(Log, NumbersAreTheFileSizeBeforeEachCrLfLine) {
     Log(&log, 2, L"first %s", L"line");
     Log(&log, 4, L"second %d", 2);
     EXPECT_EQ(log.pFile, nullptr);
-    const auto lines = log.Lines();
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[0].message, "first line");
-    EXPECT_EQ(lines[1].message, "second 2");
-    EXPECT_EQ(lines[0].offset, 0u);
-    EXPECT_EQ(lines[1].offset, std::string("2000-01-01  00:00:00:000 [SYSTEM] : first line 0\r\n").size());
-
+    EXPECT_EQ(log.Messages(), (std::vector<std::string>{"first line", "second 2"}));
+    EXPECT_EQ(log.Lines().back().offset, std::string("2000-01-01  00:00:00:000 [SYSTEM] : first line 0\r\n").size());
     ASSERT_TRUE(DeleteFileW(log.path.c_str()));
     Log(&log, 2, L"after");
     EXPECT_EQ(log.Lines().front().offset, 0u);
@@ -47,9 +37,7 @@ TEST(Log, DisabledEmptyPathOrMissingFolderWriteNothing) {
     empty.pszPath = L"";
     const std::wstring elsewhere = ScratchFolder(L"log") + L"no such folder\\x.log";
     missing.pszPath = elsewhere.c_str();
-    for (CHostLog* log : {static_cast<CHostLog*>(&disabled), static_cast<CHostLog*>(&empty),
-                          static_cast<CHostLog*>(&missing), static_cast<CHostLog*>(nullptr)})
-        Log(log, 16, L"never");
+    for (CHostLog* log : std::initializer_list<CHostLog*>{&disabled, &empty, &missing, nullptr}) Log(log, 16, L"never");
     EXPECT_EQ(GetFileAttributesW(disabled.path.c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(GetFileAttributesW(elsewhere.c_str()), INVALID_FILE_ATTRIBUTES);
 }
