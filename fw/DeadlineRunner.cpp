@@ -60,15 +60,13 @@ DWORD WINAPI WorkThread(void* work) {
     FreeLibraryAndExitThread(RunWork(static_cast<Work*>(work)), 0);
 }
 
-// Waits for `thread` at most `ms`, answering messages other threads send to
-// this one meanwhile (as a synchronous call into another process would):
-// the work may itself send to this thread's windows, as a DDE broadcast
-// does, and would otherwise wait on the caller that waits on it.
-bool Joined(HANDLE thread, DWORD ms) {
+// Waits for `thread` at most `ms`, woken by the messages of `wake` to
+// answer them.
+bool Joined(HANDLE thread, DWORD ms, DWORD wake) {
     const DWORD start = GetTickCount();
     for (;;) {
         const DWORD spent = GetTickCount() - start;
-        const DWORD wait = MsgWaitForMultipleObjects(1, &thread, FALSE, spent < ms ? ms - spent : 0, QS_SENDMESSAGE);
+        const DWORD wait = MsgWaitForMultipleObjects(1, &thread, FALSE, spent < ms ? ms - spent : 0, wake);
         if (wait != WAIT_OBJECT_0 + 1) return wait == WAIT_OBJECT_0;
         MSG message;
         PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
@@ -77,7 +75,7 @@ bool Joined(HANDLE thread, DWORD ms) {
 
 }  // namespace
 
-DeadlineOutcome RunWithDeadline(HWND window, DWORD ms, std::function<void()> work) {
+DeadlineOutcome RunWithDeadline(HWND window, DWORD ms, std::function<void()> work, WhileWaiting waiting) {
     if (window && GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId()) {
         work();
         return DeadlineOutcome::kFinished;
@@ -93,7 +91,8 @@ DeadlineOutcome RunWithDeadline(HWND window, DWORD ms, std::function<void()> wor
     owned.release();  // the thread's now
     // The thread's end, not the work's: a finished thread no longer holds
     // the module, whatever the host does next.
-    if (Joined(thread.get(), ms)) return DeadlineOutcome::kFinished;
+    const DWORD wake = waiting == WhileWaiting::kAnswerSentMessages ? QS_SENDMESSAGE : 0;
+    if (Joined(thread.get(), ms, wake)) return DeadlineOutcome::kFinished;
     g_abandonedWork.Add(window, std::move(thread));
     return DeadlineOutcome::kAbandoned;
 }

@@ -22,6 +22,14 @@ enum class DeadlineOutcome {
                  // much abandoned work runs, or no thread could be made
 };
 
+// What the caller's thread does while it waits for the work.
+enum class WhileWaiting {
+    kBlock,               // nothing: no host code runs inside the wait
+    kAnswerSentMessages,  // answers messages other threads send to it, for
+                          // work that itself sends to every window (a DDE
+                          // broadcast) and would otherwise wait on the caller
+};
+
 // Abandoned work running at one time, over all windows; each holds a thread.
 constexpr int kMaxAbandonedWork = 8;
 
@@ -29,6 +37,6 @@ constexpr int kMaxAbandonedWork = 8;
 // the calling thread runs inline: only this thread can answer that window,
 // so a thread of its own would only wait for this one. Work on no window
 // (null) is bounded by the total alone. Calls are expected one at a time
-// (the sweep's lock); two at once may start one thread more. While it waits,
-// messages sent to the caller's thread are answered, posted ones are not.
-DeadlineOutcome RunWithDeadline(HWND window, DWORD ms, std::function<void()> work);
+// (the sweep's lock); two at once may start one thread more.
+DeadlineOutcome RunWithDeadline(HWND window, DWORD ms, std::function<void()> work,
+                                WhileWaiting waiting = WhileWaiting::kBlock);

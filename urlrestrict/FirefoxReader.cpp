@@ -124,7 +124,7 @@ FirefoxReader::DdeAnswer FirefoxReader::AskFirefox(HWND firefox, CHostLog* log) 
         }
     };
     const auto outcome = std::make_shared<Outcome>();
-    const DeadlineOutcome run = RunWithDeadline(firefox, kConversationMs, [outcome] {
+    const auto converse = [outcome] {
         UniqueDdeInstance instance;
         if (DdeInitializeW(instance.put(), IgnoreTransaction, kClientFlags, 0) != DMLERR_NO_ERROR)
             return outcome->Publish({DdeOutcome::kNoConversation, kNoInstanceLine, {}});
@@ -138,7 +138,10 @@ FirefoxReader::DdeAnswer FirefoxReader::AskFirefox(HWND firefox, CHostLog* log) 
                                                       XTYP_REQUEST, kRequestTimeoutMs, nullptr));
         if (!data) return outcome->Publish({DdeOutcome::kNoData, nullptr, {}});
         outcome->Publish({DdeOutcome::kAnswered, kAnsweredLine, AddressOfReply(ReadReply(data.get()))});
-    });
+    };
+    // The broadcast that looks for the server reaches this thread's windows too.
+    const DeadlineOutcome run =
+        RunWithDeadline(firefox, kConversationMs, converse, WhileWaiting::kAnswerSentMessages);
     if (outcome->ready.load(std::memory_order_acquire)) return std::move(outcome->answer);
     if (run == DeadlineOutcome::kAbandoned)
         Log(log, RA_LOG_ERROR, kNoAnswerLine, static_cast<unsigned>(reinterpret_cast<UINT_PTR>(firefox)),
