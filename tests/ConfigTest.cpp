@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 using namespace std::string_literals;
@@ -126,7 +128,8 @@ TEST(ConfigExemption, ExemptsByConfiguredNameReadPromptlyAtTheFirstInitialOnly) 
         host.StartRestrict(MODE_APPWATCH);
         EXPECT_TRUE(host.WaitFor([&] { return !host.Received(WM_RA_APPWATCH_REPORT).empty(); }));
         host.StopRestrict(MODE_APPWATCH);
-        return host.RecordOf(WM_RA_APPWATCH_REPORT, app.Pid()).has_value();
+        const auto records = host.Records(WM_RA_APPWATCH_REPORT);
+        return std::any_of(records.begin(), records.end(), [&](const auto& r) { return r.dwProcessId == app.Pid(); });
     };
     // Counts that once cost a profile read per entry, and a 50 MB comment: read within a second.
     const Bytes hostile = "\xEF\xBB\xBF[SYSTEM]\r\nTHROW_APP_EXE_NUM=2147483647\r\nTHROW_APP_PATH_NUM=1000000\r\n"

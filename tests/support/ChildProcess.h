@@ -30,7 +30,12 @@ public:
         const UniqueKernelHandle thread(pi.hThread);
         process_.reset(pi.hProcess);
         pid_ = pi.dwProcessId;
-        if (windowClass) window_ = WaitForWindow(windowClass, title);
+        for (int i = 0; windowClass && !window_ && i < 600 && !Ended(i ? 100 : 0); ++i)
+            for (HWND hwnd = nullptr; !window_ && (hwnd = FindWindowExW(nullptr, hwnd, windowClass, title.c_str()));) {
+                DWORD owner = 0;
+                GetWindowThreadProcessId(hwnd, &owner);
+                if (owner == pid_ && IsWindowVisible(hwnd)) window_ = hwnd;
+            }
     }
     ChildProcess(ChildProcess&&) noexcept = default;
     ChildProcess& operator=(ChildProcess&& other) noexcept {
@@ -50,15 +55,6 @@ public:
         DWORD code = STILL_ACTIVE;
         GetExitCodeProcess(process_.get(), &code);
         return code;
-    }
-    HWND WaitForWindow(const std::wstring& windowClass, const std::wstring& title) const {
-        for (int i = 0; process_ && i < 600 && !Ended(i ? 100 : 0); ++i)
-            for (HWND hwnd = nullptr; (hwnd = FindWindowExW(nullptr, hwnd, windowClass.c_str(), title.c_str()));) {
-                DWORD owner = 0;
-                GetWindowThreadProcessId(hwnd, &owner);
-                if (owner == pid_ && IsWindowVisible(hwnd)) return hwnd;
-            }
-        return nullptr;
     }
     void Stop() {
         if (!process_) return;

@@ -10,7 +10,6 @@
 
 #include <deque>
 #include <functional>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -85,11 +84,6 @@ public:
         std::vector<CLIENT_APP_INFO> records;
         for (const auto& n : Received(message)) records.insert(records.end(), n.records.begin(), n.records.end());
         return records;
-    }
-    std::optional<CLIENT_APP_INFO> RecordOf(UINT message, DWORD pid) const {
-        for (const auto& record : Records(message))
-            if (record.dwProcessId == pid) return record;
-        return std::nullopt;
     }
     bool AskedAbout(HWND window) const {
         for (const auto& n : Received(WM_RA_URL_CONFIRM))
