@@ -148,16 +148,6 @@ int GetAccName(IAccessible* object, const VARIANT& child, wchar_t* buffer) {
     return CopyText(name.get(), buffer, kAccTextSize);
 }
 
-int GetAccRoleText(IAccessible* object, const VARIANT& child, wchar_t* buffer, int size) {
-    UniqueVariant role;
-    return ReadRole(object, child, role, buffer, size);
-}
-
-int GetAccStateText(IAccessible* object, const VARIANT& child, wchar_t* buffer, int size) {
-    UniqueVariant state;
-    return ReadState(object, child, state, buffer, size);
-}
-
 bool SearchAccTree(IAccessible* parent, const AccSearch& search, ComPtr<IAccessible>& found,
                    UniqueVariant& foundChild) {
     return TreeWalk(search, found, foundChild).Level(parent, 0, 0);

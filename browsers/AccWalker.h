@@ -18,13 +18,6 @@ constexpr int kAccTextSize = 260;
 // The name into `buffer` (kAccTextSize units), cleared first and cut after
 // 259 characters; empty when the object gives none. Returns its length.
 int GetAccName(IAccessible* object, const VARIANT& child, wchar_t* buffer);
-// The role as text: a numeric role in the platform's (localised) words, a
-// role given as text copied. Cleared first; 0 when the role cannot be read.
-int GetAccRoleText(IAccessible* object, const VARIANT& child, wchar_t* buffer, int size);
-// The set state bits as the platform's texts, ascending, joined by "," (no
-// blank); a state given as text is copied. Cleared first; 0 when the state
-// cannot be read.
-int GetAccStateText(IAccessible* object, const VARIANT& child, wchar_t* buffer, int size);
 
 // What the search knows of one element when it tests it.
 struct AccTexts {

@@ -1,14 +1,11 @@
-// The built DLL as hosts bind to it: the exports, the DLLs a host machine
-// must provide, and the shared words a second process maps.
+// The built DLL as hosts bind to it: exports, imported DLLs, the shared words.
 #include "support/TestHost.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
-// Not winmm.dll among the imports: where the host does not import it, it is
-// loaded and freed with the module, and under Wine each such cycle keeps 12
-// of its handles.
+// Not winmm.dll: loaded and freed with the module, under Wine each cycle keeps 12 of its handles.
 TEST(Abi, FiveExportsAtOrdinalsOneToFiveSystemImportsOnlyAndThreeSharedWords) {
     const UniqueLibrary dll(LoadLibraryW(L"RestrictAction.dll"));
     ASSERT_TRUE(dll);

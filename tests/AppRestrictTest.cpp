@@ -1,6 +1,4 @@
-// MODE_APPRESTRICT through the host's path: real processes judged by name
-// (the stand-in's version resource says TestWindow.exe) on the DLL's timer or
-// as they come to the front (the stand-in raises the event; Wine does not).
+// MODE_APPRESTRICT through the host's path; the stand-in's original name is TestWindow.exe.
 #include "support/TestHost.h"
 
 #include <gtest/gtest.h>
@@ -24,8 +22,7 @@ void Start(TestHost& host, const char* options, DWORD sense, const std::vector<s
 
 }  // namespace
 
-// The exempt task manager is never judged; the log names the original name
-// only when there are two names to match.
+// The exempt task manager is never judged; the log names the original name only when it differs.
 TEST(AppRestrict, EndsOrSparesProgramsByWholeLowerCasedNameAndNeverJudgesExemptOnes) {
     const char* const kMatch = "MATCH_ORIGINAL_NAME=1\n";
     const struct {
@@ -35,7 +32,7 @@ TEST(AppRestrict, EndsOrSparesProgramsByWholeLowerCasedNameAndNeverJudgesExemptO
         DWORD sense;
         std::vector<std::wstring> entries;
         bool ended;
-        std::vector<std::string> logged;  // one check's lines, in order
+        std::vector<std::string> logged;
     } rows[] = {
         {"deny list naming it in other case", "", L"game.exe", kDenyList, {L"notepad.exe", L"Game.EXE", L"taskmgr.exe"},
          true, {Check(1, "notepad.exe", "game.exe"), Check(1, "Game.EXE", "game.exe")}},
@@ -65,7 +62,7 @@ TEST(AppRestrict, EndsOrSparesProgramsByWholeLowerCasedNameAndNeverJudgesExemptO
             return std::search(messages.begin(), messages.end(), row.logged.begin(), row.logged.end()) != messages.end();
         };
         EXPECT_TRUE(host.WaitFor([&] { return logged() && app.Ended(0) == row.ended; }));
-        host.Pump(500);  // the notification follows the termination
+        host.Pump(500);
         EXPECT_EQ(app.Ended(0), row.ended);
         EXPECT_FALSE(exempt.Ended(0));
         EXPECT_EQ(host.log.Count("[EXE=taskmgr.exe]"), 0);
@@ -78,9 +75,8 @@ TEST(AppRestrict, EndsOrSparesProgramsByWholeLowerCasedNameAndNeverJudgesExemptO
     }
 }
 
-// The first tick comes a minute after Initial. A foreground change makes no
-// APPWATCH report. The hook's message-only window exists only with the
-// option and goes with the module, also with a change on its way.
+// The first tick comes a minute after Initial. The hook's window exists only with the option and goes with
+// the module, also with a change on its way.
 TEST(AppRestrict, ForegroundEventsEndADeniedProgramBroughtToTheFrontBeforeTheTick) {
     const auto eventsWindow = [] { return FindWindowExW(HWND_MESSAGE, nullptr, L"RestrictActionEvents", nullptr); };
     for (const auto& [options, ended] : {std::pair{"FOREGROUND_EVENTS=1\n", true}, {"FOREGROUND_EVENTS=0\n", false}}) {
@@ -97,7 +93,7 @@ TEST(AppRestrict, ForegroundEventsEndADeniedProgramBroughtToTheFrontBeforeTheTic
         SetForegroundWindow(game.Window());
         EXPECT_EQ(host.WaitFor([&] { return game.Ended(0); }, ended ? kSweepWaitMs : 3000), ended);
         EXPECT_LT(GetTickCount() - initialAt, 60000u) << "the tick came first";
-        host.Pump(200);  // the notification follows the termination
+        host.Pump(200);
         EXPECT_EQ(host.Received(WM_RA_APP_RESTRICTED).size(), ended ? 1u : 0u);
         EXPECT_TRUE(host.Received(WM_RA_APPWATCH_REPORT).empty());
 

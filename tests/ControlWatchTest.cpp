@@ -1,12 +1,9 @@
-// MODE_CONTROLWATCH through the host's path: the DLL's sweeps judge real
-// top-level windows by class and exact title and post WM_CLOSE.
+// MODE_CONTROLWATCH through the host's path: windows judged by class and exact title, sent WM_CLOSE.
 #include "support/TestHost.h"
 
 #include <gtest/gtest.h>
 
-// Each category closes its titles in its classes; the Explorer category
-// every folder but known system titles; an unknown bit nothing. Another
-// process's folder window is ended by the posted WM_CLOSE.
+// The Explorer category closes every folder but known system titles; an unknown bit nothing.
 TEST(ControlWatch, ClosesSystemWindowsByCategoryClassAndExactTitle) {
     TestHost host;
     host.Initial(0, 100);
@@ -32,8 +29,7 @@ TEST(ControlWatch, ClosesSystemWindowsByCategoryClassAndExactTitle) {
     });
 }
 
-// Configured titles, read by the first Initial of the loaded module, replace
-// the built-in ones of every category.
+// Configured titles replace the built-in ones of every category.
 TEST(ControlWatch, ClosesConfiguredTitlesInsteadOfBuiltInOnes) {
     TestHost host;
     WriteRestrictIni(host.baseFolder,

@@ -1,5 +1,4 @@
-// Current browsers' address fields through the host's path, with no Chrome
-// registered and no DDE server: only the field reader sees their addresses.
+// Current browsers through the host's path, no Chrome registered, no DDE: only the field reader sees them.
 #include "support/TestHost.h"
 
 #include <gtest/gtest.h>
@@ -10,8 +9,6 @@
 
 namespace {
 
-// A tick must outlast a read of a stand-in's tree (about 100 ms here) for
-// the host's pumping loop to look between sweeps.
 void Start(TestHost& host, bool on, UINT tickMs) {
     WriteRestrictIni(host.baseFolder, on ? "[SYSTEM]\n" : "[OPTIONS]\nCURRENT_BROWSERS=0\n");
     host.Initial(0, tickMs);
@@ -30,7 +27,6 @@ std::string FieldLine(HWND window, const std::string& read) {
 TEST(CurrentBrowsers, ChromiumFieldsAreJudgedInAnyLanguage) {
     TestHost host;
     Start(host, true, 100);
-    // Without a shape, the platform's own window object.
     const auto row = [&](const char* label, const wchar_t* exe, const wchar_t* shape, const wchar_t* address) {
         const bool denied = std::wstring(address).find(L"games") == 0;
         return WindowRow{label, exe, L"Chrome_WidgetWin_1", L"", denied ? Fate::kActed : Fate::kLeft, {},
@@ -46,16 +42,15 @@ TEST(CurrentBrowsers, ChromiumFieldsAreJudgedInAnyLanguage) {
         row("an empty field, as on a new tab", L"opera.exe", L"edge", L""),
         row("no tree served", L"msedge.exe", nullptr, L""),
     });
-    std::set<std::string> read;  // one line text per browser
+    std::set<std::string> read;
     for (const auto& message : host.log.Messages())
         if (message.find("[URL=allowed.example/]") != std::string::npos) read.insert(message);
     EXPECT_EQ(read.size(), 2u) << "each allowed browser read";
     EXPECT_GT(host.log.Count("[NO ADDRESS]"), 0) << "the empty field, the platform's object";
 }
 
-// Firefox in front hides "http://". While its field has focus its value is
-// a suggestion's label, here the denied name: not judged, nor typed for.
-// DDE is asked first. Switched off (CURRENT_BROWSERS=0), Firefox passes.
+// While Firefox's field has focus its value is a suggestion's label (the denied name): not judged, nor typed
+// for. DDE is asked first. Switched off, Firefox passes.
 TEST(CurrentBrowsers, FirefoxInFrontIsReadThroughItsTreeWithoutAKeyPressedOrTheClipboardTouched) {
     for (const bool on : {true, false}) {
         SCOPED_TRACE(on ? "on by default" : "CURRENT_BROWSERS=0");

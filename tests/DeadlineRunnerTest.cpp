@@ -1,6 +1,4 @@
-// Work with a deadline on another process's window or on none (a server):
-// overrunning work is left behind to finish on its own, never more than
-// kMaxAbandonedWork pieces; work on the calling thread's window runs inline.
+// Overrunning work is left behind, never more than kMaxAbandonedWork pieces; on this thread's window, inline.
 #include "fw/DeadlineRunner.h"
 #include "support/TestHost.h"
 

@@ -1,5 +1,4 @@
-// Which applications are never restricted, on records as the sweep builds them: a
-// 64-bit stand-in's image path is in device form, which no configured folder names.
+// Which applications are never restricted, on records as the sweep builds them.
 #include "apprestrict/Exemption.h"
 #include "support/TestHost.h"
 
@@ -11,7 +10,7 @@ TEST(Exemption, SystemProgramsHostFoldersAndConfiguredLists) {
     RemoveDirectoryW(missing.c_str());
     wchar_t hostFolder[] = L"C:\\Host\\Bin\\", empty[] = L"";
     void* context[RA_HOST_CONTEXT_SLOTS] = {};
-    for (int slot : kHostFolderSlots) context[slot] = empty;  // empty texts name no folder
+    for (int slot : kHostFolderSlots) context[slot] = empty;
     context[RA_SLOT_FOLDER_7] = hostFolder;
     // An empty folder (a gap in the numbering) is contained in every path.
     const Exemptions exemptions{HostContext(context), {}, {ToLower(folder), ToLower(missing), std::wstring()}};
@@ -21,7 +20,6 @@ TEST(Exemption, SystemProgramsHostFoldersAndConfiguredLists) {
         lstrcpynW(record.szAppExePath, path.c_str(), RA_TEXT_LEN);
         return IsExemptApplication(record, explorerExempt, exemptions);
     };
-    // Task manager's and configured names' exemptions: AppRestrictTest, ConfigTest.
     const struct {
         const char* label;
         const wchar_t* name;

@@ -1,5 +1,4 @@
-// The Firefox reader against a stand-in Firefox whose DDE server "firefox"
-// records every transaction.
+// The Firefox reader against a stand-in whose DDE server records every transaction.
 #include "urlrestrict/FirefoxReader.h"
 
 #include "fw/Text.h"
@@ -7,9 +6,7 @@
 
 #include <gtest/gtest.h>
 
-// An answer is taken out of the quoted list without typing. When the server
-// is silent the address field is copied with Ctrl+L, Ctrl+C; without a
-// conversation, or without a Firefox window, nothing is typed.
+// An answer is taken out of the quoted list; only a silent server has the field copied with Ctrl+L, Ctrl+C.
 TEST(FirefoxReader, TakesTheDdeReplyElseCopiesTheAddressFieldOnlyWhenNoDataCame) {
     const wchar_t* const kFox = L"MozillaWindowClass";
     const wchar_t* const kOther = L"RaTestOtherBrowser";
@@ -49,28 +46,24 @@ TEST(FirefoxReader, TakesTheDdeReplyElseCopiesTheAddressFieldOnlyWhenNoDataCame)
         const DWORD start = GetTickCount();
         EXPECT_EQ(FirefoxReader(&log).Read(), row.address);
         const DWORD elapsed = GetTickCount() - start;
-        // Maximised and topmost, as the keyboard fallback leaves it.
         const HWND frame = firefox.Window();
         EXPECT_EQ(IsZoomed(frame) && (GetWindowLongW(frame, GWL_EXSTYLE) & WS_EX_TOPMOST), typed);
         if (typed) {
             EXPECT_GE(elapsed, 4900u) << "the request must wait 5000 ms";
             EXPECT_EQ(CountClipboardFormats(), 0) << "the clipboard is left empty";
         }
-        // Through its message loop: the client's disconnect is recorded first.
         firefox.Stop();
         EXPECT_EQ(ReadBytes(calls), talked ? "connect WWW_GetWindowInfo/firefox\nrequest URL 1\ndisconnect\n" : "");
         std::vector<std::string> lines;
         if (row.server == std::wstring(L"none"))
             lines = {"CQvUrlLaunchControl::GetLocalURLFirefox DdeUninitialize() strURL[]."};
-        else if (talked && !typed)  // log messages are cut at 259 characters
+        else if (talked && !typed)
             lines = {("CQvUrlLaunchControl::GetLocalURLFirefox,[URL: " + ToAnsi(row.address) + "] .").substr(0, 259)};
         EXPECT_EQ(log.Messages(), lines);
     }
 }
 
-// A browser that hangs in the conversation (here in the broadcast that looks
-// for the server) holds the reader 6 s, not until it answers; while that
-// conversation runs, its window is passed over.
+// A conversation that hangs holds the reader 6 s, not until it answers; meanwhile its window is passed over.
 TEST(FirefoxReader, LeavesAConversationThatHangsBehind) {
     const std::wstring calls = ScratchFolder(L"firefox") + L"hung.txt";
     ChildProcess firefox = StandInFirefox(L"MozillaWindowClass", L"hung", "", L"http://typed/", calls);

@@ -1,5 +1,4 @@
-// Foreground changes handed on as one call per burst, outside the hook
-// procedure; real activations of other programs are the application tests'.
+// Foreground changes handed on as one call per burst, outside the hook procedure.
 #include "control/ForegroundEvents.h"
 #include "support/TestHost.h"
 
@@ -20,8 +19,8 @@ TEST(ForegroundEvents, HandOnABurstOfChangesAsOneCallWithTheLatestWindow) {
     const HWND a = one.get(), b = two.get();
     const struct {
         const char* label;
-        std::vector<HWND> raised;  // before this thread pumps
-        std::vector<HWND> calls;   // all calls so far
+        std::vector<HWND> raised;
+        std::vector<HWND> calls;  // so far
     } steps[] = {
         {"one change", {a}, {a}},
         {"a burst", {b, a, b}, {a, b}},

@@ -1,5 +1,4 @@
-// The probe's GET against the stand-in web server, whose request path picks
-// the answer.
+// The probe's GET against the stand-in web server.
 #include "urlrestrict/HttpClient.h"
 
 #include "fw/UniqueHandle.h"
@@ -19,7 +18,6 @@ constexpr size_t kAll = 4u << 20;
 
 class HttpClientTest : public testing::Test {
 protected:
-    // One server for the whole suite.
     static void SetUpTestSuite() { server_ = new WebServer(); }
     static void TearDownTestSuite() { delete server_; }
     static std::wstring Url(const wchar_t* object, const wchar_t* scheme = L"http") {
@@ -45,11 +43,11 @@ TEST_F(HttpClientTest, ReturnsTheBodyAsSentUpToTheLimitWithinOneDeadline) {
         size_t limit;
         std::string body;
     } rows[] = {
-        {Url(L"/missing"), kAll, "missing"},  // an error status: the body still counts
+        {Url(L"/missing"), kAll, "missing"},
         {Url(L"/nul"), kAll, std::string("abc\0def", 7)},
         {Url(L"/endless"), 9, "xxxxxxxxx"},
-        {Url(L"/cut"), kAll, "only this"},    // closed long before the announced length
-        {Url(L"/redirect"), kAll, "moved"},   // the redirect's own body: not followed
+        {Url(L"/cut"), kAll, "only this"},
+        {Url(L"/redirect"), kAll, "moved"},
         {Url(L"/trickle"), kAll, ""},
         {Url(L"/trickle-head"), kAll, ""},
         {Url(L"/never-ftp", L"ftp"), kAll, ""},
@@ -68,8 +66,7 @@ TEST_F(HttpClientTest, ReturnsTheBodyAsSentUpToTheLimitWithinOneDeadline) {
     EXPECT_EQ(CHttpClient(kAgent).Get(Url(L"/requests"), kAll).find("never"), std::string::npos);
 }
 
-// Another user of WinINet in the process (the host, say) has a cookie and
-// was answered with Basic credentials: neither may go out with a probe.
+// Another user of WinINet in the process has a cookie and Basic credentials: neither may go out with a probe.
 TEST_F(HttpClientTest, SendsTheAgentAndHeadersButNothingOfTheUsers) {
     ASSERT_TRUE(InternetSetCookieW(Url(L"/").c_str(), nullptr, L"sid=secret; expires=Fri, 01-Jan-2100 00:00:00 GMT"));
     const UniqueInternet session(InternetOpenW(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
@@ -88,15 +85,14 @@ TEST_F(HttpClientTest, SendsTheAgentAndHeadersButNothingOfTheUsers) {
     for (const char* part : {"Cookie", "Authorization"}) EXPECT_EQ(request.find(part), std::string::npos) << request;
 }
 
-// The servers of scripts/tls-servers.sh. The prefix is the test run's own,
-// so trusting their CA stays hermetic.
+// The servers of scripts/tls-servers.sh; the prefix is the run's own, so trusting their CA stays hermetic.
 TEST_F(HttpClientTest, HttpsAcceptsAnotherHostsNameButNoUntrustedIssuer) {
     const char* const ca = std::getenv("RA_TLS_CA");
     const char* const otherName = std::getenv("RA_TLS_OTHER_NAME_PORT");
     const char* const untrusted = std::getenv("RA_TLS_UNTRUSTED_PORT");
     if (!ca || !otherName || !untrusted) GTEST_SKIP() << "no HTTPS test servers (scripts/tls-servers.sh)";
     const std::string der = ReadBytes(std::wstring(ca, ca + std::strlen(ca)));
-    {  // The store is written when it closes.
+    {
         const UniqueHandle<CertStoreTraits> root(
             CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"ROOT"));
         ASSERT_TRUE(root && CertAddEncodedCertificateToStore(root.get(), X509_ASN_ENCODING,

@@ -1,6 +1,4 @@
-// The HTTP probe through the host's path: with no Chrome installed, a text
-// with fewer than two dots is an address only when a GET for it, as typed or
-// else as http, brings back more than 8 bytes within 5 s.
+// With no Chrome installed, a text with fewer than two dots is an address when a GET brings back 9 bytes in time.
 #include "support/TestHost.h"
 #include "urlrestrict/HttpClient.h"
 
@@ -11,11 +9,8 @@ TEST(HttpProbe, AnAddressIsATextWhoseGetAnswersWithMoreThanEightBytesInTime) {
     TestHost host;
     host.Initial(0, 100);
     host.confirmReply = 1;
-    // 127.0.0.1 written with a single dot.
     host.StartRestrict(MODE_URLRESTRICT, 1, host.List({L"127.1"}), 0);
     const std::wstring at = L"127.1:" + server.port;
-    // The trickling server, newest and so first in a walk, holds each walk
-    // for the deadline and no longer.
     ExpectFates(host, {
         {"the request echoed", nullptr, L"IEFrame", L"http://" + at + L"/echo", Fate::kAsked},
         {"typed without a scheme", nullptr, L"IEFrame", at + L"/echo", Fate::kAsked},
@@ -24,8 +19,7 @@ TEST(HttpProbe, AnAddressIsATextWhoseGetAnswersWithMoreThanEightBytesInTime) {
         {"a byte a second, cut at the deadline", nullptr, L"IEFrame", L"http://" + at + L"/trickle", Fate::kLeft},
     });
     host.StopRestrict(MODE_URLRESTRICT);
-    // A probe's worker left behind keeps the module loaded past the host's
-    // FreeLibrary: let it end with the trickle.
+    // A probe's worker left behind keeps the module loaded past FreeLibrary: let it end.
     const std::wstring open = L"http://127.0.0.1:" + server.port + L"/open";
     EXPECT_TRUE(host.WaitFor([&] { return CHttpClient(L"RaTest").Get(open, 16) == "0"; }, 3 * kHttpDeadlineMs));
 }

@@ -1,6 +1,4 @@
-// MODE_IELOCK through the host's path: browsers recognised by title ending,
-// by the host's list of executables or by a web address in their address
-// field are ended; Explorer windows showing a web address are closed.
+// MODE_IELOCK through the host's path.
 #include "support/TestHost.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,4 @@
-// The input hooks of MODE_URLRESTRICT through the host's path: typing into
-// Internet Explorer-shaped window chains drives the shared g_bCheckUrl.
+// MODE_URLRESTRICT's input hooks: typing into Internet Explorer-shaped chains drives the shared g_bCheckUrl.
 #include "support/TestHost.h"
 
 #include <gtest/gtest.h>
@@ -12,14 +11,13 @@ namespace {
 constexpr DWORD kInputWaitMs = 10000;
 const std::vector<const wchar_t*> kIE8Chain = {L"WorkerW", L"ReBarWindow32", L"Address Band Root", L"Edit"};
 
-// The installed Internet Explorer version; the test prefix registers none.
 struct IEVersion {
     explicit IEVersion(const wchar_t* text) { SetRegistryText(HKEY_LOCAL_MACHINE, kKey, L"IE", text); }
     ~IEVersion() { SetRegistryText(HKEY_LOCAL_MACHINE, kKey, L"IE", L""); }
     static constexpr wchar_t kKey[] = L"SOFTWARE\\Microsoft\\Internet Explorer\\Version Vector";
 };
 
-// A key pressed and let go, or (0) the mouse moved.
+// 0: the mouse moved.
 void SendInputOf(WORD vk) {
     INPUT input[2] = {};
     input[0].type = vk ? INPUT_KEYBOARD : INPUT_MOUSE;
@@ -30,15 +28,13 @@ void SendInputOf(WORD vk) {
     SendInput(vk ? 2 : 1, input, sizeof(INPUT));
 }
 
-// Presses "A" into the focused `edit` and waits until the hooks saw it.
 bool TypeLetter(HWND edit) {
     const int before = GetWindowTextLengthW(edit);
     SendInputOf('A');
     return TestHost::WaitFor([&] { return GetWindowTextLengthW(edit) > before; }, kInputWaitMs);
 }
 
-// Typing in the focused address field clears the flag; Enter, and mouse
-// activity, set it again. The browser stays in front throughout.
+// Typing in the address field clears the flag; Enter and the mouse set it again; the browser stays in front.
 void ExpectTypingTracked(HWND address) {
     for (const WORD resume : {VK_RETURN, 0}) {
         EXPECT_TRUE(TypeLetter(address)) << "the letter reached the address field";
@@ -52,10 +48,8 @@ void ExpectTypingTracked(HWND address) {
 
 }  // namespace
 
-// Installed once however often the mode starts, kept when a second host
-// (the reference host) maps the module and unloads it, removed by a stop;
-// the focus of a browser on another thread is read without taking it out
-// of the front. Other focus, versions' layouts and frames leave the flag.
+// Installed once however often the mode starts, kept when a second host unloads the module, removed by a
+// stop; another thread's focus is read without taking it out of the front.
 TEST(InputHooks, SharedHooksTrackTypingInIEAddressFieldUntilStop) {
     TestHost host;
     host.Initial(0, 100);
@@ -63,7 +57,6 @@ TEST(InputHooks, SharedHooksTrackTypingInIEAddressFieldUntilStop) {
     words->checkUrl = TRUE;
     {
         const IEVersion version(L"11.0000");
-        // An empty deny list: the sweep judges nothing while the hooks run.
         host.StartRestrict(MODE_URLRESTRICT, 1, nullptr);
         host.StartRestrict(MODE_URLRESTRICT, 1, nullptr);
     }
@@ -111,7 +104,7 @@ TEST(InputHooks, SharedHooksTrackTypingInIEAddressFieldUntilStop) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.label);
         const IEVersion version(row.version);
-        host.StartRestrict(MODE_URLRESTRICT, 1, nullptr);  // the version is read as the mode starts
+        host.StartRestrict(MODE_URLRESTRICT, 1, nullptr);
         FakeBrowser browser(row.frameClass, L"Browser");
         const HWND field = browser.AddChain(row.chain);
         const HWND other = browser.AddChain({L"Edit"});

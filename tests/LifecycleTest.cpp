@@ -7,7 +7,6 @@
 
 #include <thread>
 
-// Before Initial every export does nothing, the early start included.
 TEST(Lifecycle, ModeChangesWriteTheirLinesOnlyAfterInitialAndForKnownModes) {
     TestHost host;
     host.StartRestrict(MODE_APPWATCH);
@@ -21,7 +20,7 @@ TEST(Lifecycle, ModeChangesWriteTheirLinesOnlyAfterInitialAndForKnownModes) {
 
     const int modes[] = {MODE_IELOCK, MODE_URLRESTRICT, MODE_APPRESTRICT, MODE_APPWATCH, MODE_CONTROLWATCH};
     for (int mode : modes) host.StartRestrict(mode, 1, host.List({}));
-    host.StartRestrict(MODE_APPWATCH);  // again: a second line
+    host.StartRestrict(MODE_APPWATCH);
     host.StartRestrict(7);
     host.StopRestrict(0);
     host.IsRestrict(7);
@@ -36,11 +35,10 @@ TEST(Lifecycle, ModeChangesWriteTheirLinesOnlyAfterInitialAndForKnownModes) {
                   stop + "APPRESTRICT].", stop + "APPWATCH].", stop + "CONTROLWATCH]."}));
 }
 
-// A second Initial replaces the report period and nothing else.
 TEST(Lifecycle, EnableFlagSecondInitialAndTimerId) {
     TestHost host;
     host.enabled = FALSE;
-    host.Initial(0, 0x7FFFFFFF);  // no natural tick during the test
+    host.Initial(0, 0x7FFFFFFF);
     host.StartRestrict(MODE_APPWATCH);
     host.Restrict(L"title", L"path", RA_ACTION_MINIMIZE);
     host.Tick();
@@ -71,7 +69,6 @@ TEST(Lifecycle, EnableFlagSecondInitialAndTimerId) {
     EXPECT_LE(reports, (GetTickCount() - start) / 700 + 1) << "a report every 0.7 s at most";
 }
 
-// A host may load and unload the module per lesson, for years.
 TEST(Lifecycle, LoadUnloadCyclesKeepNoTlsIndexHandleOrHeapBlock) {
     for (const auto& [label, cycle] :
          {std::pair{"LoadLibrary and FreeLibrary", &BareCycle}, std::pair{"Initial, a mode and a tick", &HostCycle}}) {
@@ -80,7 +77,7 @@ TEST(Lifecycle, LoadUnloadCyclesKeepNoTlsIndexHandleOrHeapBlock) {
     }
 }
 
-// The detach there may neither destroy the loading thread's window nor wait for that thread.
+// The detach may neither destroy the loading thread's window nor wait for that thread.
 TEST(Lifecycle, UnloadOnAnotherThreadLeavesNothingReachableAndReloads) {
     TestHost first;
     first.Initial(0, 20);
@@ -95,7 +92,7 @@ TEST(Lifecycle, UnloadOnAnotherThreadLeavesNothingReachableAndReloads) {
     std::thread([dll] { FreeLibrary(dll); }).join();
     ASSERT_EQ(GetModuleHandleW(L"RestrictAction.dll"), nullptr);
     EXPECT_FALSE(inImage(IsWindow(old) ? GetWindowLongPtrW(old, GWLP_WNDPROC) : 0)) << "window procedure";
-    WNDCLASSEXW wc{};  // the procedure stays null when the class is gone
+    WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
     GetClassInfoExW(dll, L"RestrictActionWnd", &wc);
     EXPECT_FALSE(inImage(reinterpret_cast<ULONG_PTR>(wc.lpfnWndProc))) << "class procedure";

@@ -1,5 +1,4 @@
-// A program's original name, from its file's version resource, and what a damaged file gives.
-// The stand-in declares one string table and holds an undeclared one first.
+// Original names from version resources; the stand-in declares one string table, an undeclared one first.
 #include "apprestrict/OriginalName.h"
 #include "support/ChildProcess.h"
 
@@ -57,8 +56,7 @@ TEST(OriginalName, RenamedCopiesSayTheirOriginalNameAndDamagedFilesNone) {
     EXPECT_EQ(ProcessOriginalName(GetCurrentProcessId()), L"") << "no version resource";
     EXPECT_EQ(ProcessOriginalName(0), L"");
 
-    // Each word of the headers and of the resource section (its directory lies before the
-    // version data) set to 0xFFFF, then 0: a bounded answer, never a crash or a hang.
+    // Each word of the headers and resource section set to 0xFFFF, then 0: never a crash or a hang.
     WriteBytes(path, standIn);
     std::fstream file(Narrow(path), std::ios::binary | std::ios::in | std::ios::out);
     for (const auto& [begin, end] :

@@ -17,7 +17,6 @@ TEST(SweepRobustness, RestrictOnAHostWorkerThreadWhileTheHostTakesTicksAndShowsA
         for (int i = 0; i < 10; ++i) host.Restrict(L"\x1", L"\x1", RA_ACTION_END_MATCHING);
         SetEvent(done.get());
     });
-    // A deadlock cannot be undone from inside: end the run instead.
     std::thread watchdog([&] {
         if (WaitForSingleObject(done.get(), 60000) == WAIT_OBJECT_0) return;
         fputs("FAILED: Restrict on a worker thread deadlocked with the host's ticks\n", stderr);
@@ -26,11 +25,10 @@ TEST(SweepRobustness, RestrictOnAHostWorkerThreadWhileTheHostTakesTicksAndShowsA
     EXPECT_TRUE(host.WaitFor([&] { return WaitForSingleObject(done.get(), 0) == WAIT_OBJECT_0; }, 60000));
     worker.join();
     watchdog.join();
-    host.ClearReceived();  // ticks that found the lock taken skipped their turn only
+    host.ClearReceived();
     EXPECT_TRUE(host.WaitFor([&] { return !host.Received(WM_RA_APPWATCH_REPORT).empty(); }));
 }
 
-// A program opening and closing windows on top all the time.
 TEST(SweepRobustness, WindowsComingAndGoingHideNoOtherWindow) {
     const std::vector<std::wstring> steadyTitles = {L"Steady 1", L"Steady 2", L"Steady 3", L"Steady 4", L"Steady 5"};
     const ChildProcess steady = StandIn(L"steady.exe", L"RaSteady", steadyTitles);
@@ -58,8 +56,7 @@ TEST(SweepRobustness, WindowsComingAndGoingHideNoOtherWindow) {
     }
 }
 
-// A Chrome in front that stops answering costs each sweep at most 1 s: its
-// read is left behind with one error line and made again once Chrome answers.
+// A Chrome in front that stops answering: its read is left behind with one error line, made again later.
 TEST(SweepRobustness, DeniedProgramIsEndedWhileChromeInFrontStopsAnswering) {
     const ChromeRegistered chrome;
     const UniqueKernelHandle release(CreateEventW(nullptr, TRUE, FALSE, L"RaStalledChrome"));
@@ -81,7 +78,6 @@ TEST(SweepRobustness, DeniedProgramIsEndedWhileChromeInFrontStopsAnswering) {
     EXPECT_EQ(host.log.Count(noAnswer), 1);
 }
 
-// A host pumping inside a notification lets a tick in, which skips its turn.
 // Once every mode is off the host may free its enable flag.
 TEST(SweepRobustness, TicksSkipTheirTurnInsideANotificationAndReadNoFlagOnceEveryModeIsOff) {
     struct PageTraits {

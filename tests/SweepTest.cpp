@@ -1,5 +1,4 @@
-// The sweep over real windows of real processes: APPWATCH reports and the
-// host's requests.
+// The sweep over real windows of real processes: APPWATCH reports and the host's requests.
 #include "apprestrict/ProcessImages.h"
 #include "fw/Text.h"
 #include "support/TestHost.h"
@@ -8,10 +7,8 @@
 
 #include <algorithm>
 
-// One sweep with a report due over a program of four windows (one caption
-// twice, one past 259 characters), one no one may open, the host's own and
-// a denied one whose second window goes mid-walk. The foreground's path is
-// lower case; each program and caption is reported once.
+// Four windows (one caption twice, one past 259 characters), a sealed program, the host's own and a denied
+// one whose second window goes mid-walk: each caption reported once, the foreground's path lower case.
 TEST(Sweep, EachRecordNamesItsWindowsOwnProcessOncePerCaption) {
     const std::wstring longCaption(300, L'L');
     const ChildProcess ending = StandIn(L"ending.exe", L"RaEnding", {L"Ending one", L"Ending two"});
@@ -27,7 +24,7 @@ TEST(Sweep, EachRecordNamesItsWindowsOwnProcessOncePerCaption) {
                                            100, nullptr, nullptr, nullptr, nullptr));
     ASSERT_TRUE(MadeForeground(several.Window()));
 
-    BindProcessEntryPoints();  // names taken before one of the programs goes
+    BindProcessEntryPoints();
     const std::wstring severalPath = ProcessImagePath(several.Pid()), endingPath = ProcessImagePath(ending.Pid());
     FreeProcessLibraries();
     wchar_t ownPath[MAX_PATH] = {};
@@ -38,7 +35,7 @@ TEST(Sweep, EachRecordNamesItsWindowsOwnProcessOncePerCaption) {
         std::wstring path;
         const wchar_t* exe;
     } table[] = {
-        {L"Several one", several.Pid(), ToLower(severalPath), L"several.exe"},  // in front
+        {L"Several one", several.Pid(), ToLower(severalPath), L"several.exe"},
         {L"Several two", several.Pid(), severalPath, L"several.exe"},
         {longCaption.substr(0, 259), several.Pid(), severalPath, L"several.exe"},
         {L"Sealed", sealed.Pid(), L"", L""},
@@ -69,11 +66,9 @@ TEST(Sweep, EachRecordNamesItsWindowsOwnProcessOncePerCaption) {
     EXPECT_GE(endingRecords, 1);
 }
 
-// Minimise, maximise and "end all" spare exempt programs and the shell; a
-// matching request ends the windows of its title or of an executable its
-// path names, or asks them to close.
+// Minimise, maximise and "end all" spare exempt programs and the shell; a matching request ends the
+// windows of its title or of the executable its path names.
 TEST(Sweep, RestrictActsOnAllButExemptWindowsOrEndsMatchingOnes) {
-    // The shell first: only the walk passes over "Program Manager".
     const ChildProcess shell = StandIn(L"progman.exe", L"Progman", {L"Program Manager"});
     const ChildProcess game = StandIn(L"game.exe", L"RaGame", {L"Game window"});
     const ChildProcess chat = StandIn(L"chat.exe", L"RaChat", {L"Chat window"});
@@ -97,10 +92,9 @@ TEST(Sweep, RestrictActsOnAllButExemptWindowsOrEndsMatchingOnes) {
     EXPECT_TRUE(game.Ended(kSweepWaitMs));
     host.Restrict(L"no such caption", L"c:\\apps\\chat.exe", RA_ACTION_END_MATCHING);
     EXPECT_TRUE(chat.Ended(kSweepWaitMs));
-    // A program no one may open passes no fate on to the one in front.
     MadeForeground(victim.Window());
     host.Restrict(L"Sealed", nullptr, RA_ACTION_END_MATCHING);
-    EXPECT_TRUE(sealed.Ended(kSweepWaitMs));  // asked to close
+    EXPECT_TRUE(sealed.Ended(kSweepWaitMs));
     EXPECT_FALSE(victim.Ended(500));
 
     host.Restrict(nullptr, nullptr, RA_ACTION_END_ALL);

@@ -1,5 +1,4 @@
-// A shown address judged by the way it was read, for the readers the host
-// path cannot reach cheaply: Edge's, Firefox's, and Chrome's from 29.
+// An address judged by how it was read, for readers the host path cannot reach cheaply.
 #include "support/TestHost.h"
 #include "urlrestrict/UrlMatching.h"
 
@@ -10,8 +9,7 @@ namespace {
 const HWND kFrame = reinterpret_cast<HWND>(0x1000);   // the window examined
 const HWND kReader = reinterpret_cast<HWND>(0x2000);  // the window whose turn read the address
 
-// "ask " (about the reader) then "close", "end" or "close+end"; "" for
-// nothing, "!" for a verdict of another shape.
+// "!" for a verdict of another shape.
 std::string Describe(const Verdict& v) {
     if (!v.Holds()) return "";
     if (v.window != kFrame || v.closeIfUnopened || v.notice != Verdict::Notice::kUrlRestricted ||
@@ -35,7 +33,7 @@ TEST(UrlJudging, VerdictsAndLinesByListSenseAndHowTheAddressWasRead) {
         const wchar_t* text;
         int chromeVersion;
         const void* list;
-        DWORD extra;  // 0: the host is asked
+        DWORD extra;
         std::string verdict;
         std::vector<std::string> logged;
     } rows[] = {

@@ -1,6 +1,4 @@
-// MODE_URLRESTRICT through the host's path. Where the host is asked first
-// (0x594) and takes the case nothing else happens, so browser classes can be
-// judged in windows of the test process itself.
+// MODE_URLRESTRICT through the host's path; a host that takes the case lets windows of this process be judged.
 #include "support/TestHost.h"
 
 #include <gtest/gtest.h>
@@ -16,8 +14,7 @@ constexpr DWORD kAskHost = 0, kEnforceAtOnce = 1;
 class UrlRestrict : public testing::Test {
 protected:
     void SetUp() override {
-        // The allow list acts only while the shared flag is set; an earlier
-        // test may have left it cleared.
+        // An earlier test may have left the shared flag cleared.
         SharedWords()->checkUrl = TRUE;
         host.Initial(0, 100);
     }
@@ -26,12 +23,10 @@ protected:
 
 }  // namespace
 
-// With no Chrome installed, a text is an address by the dot rule: two dots,
-// something before and between them, no leading lower-case "file".
+// With no Chrome installed, an address has two dots, something before and between them, no leading "file".
 TEST_F(UrlRestrict, ListsMatchEitherPatternIgnoringCaseInBrowserAndExplorerWindows) {
     const std::wstring longTail(280, L'a');
     host.confirmReply = 1;
-    // The host is asked with the list's sense as lParam.
     const auto judge = [&](DWORD sense, const std::vector<std::wstring>& list, const std::vector<WindowRow>& rows) {
         host.ClearReceived();
         host.StartRestrict(MODE_URLRESTRICT, sense, host.List(list), kAskHost);
@@ -63,7 +58,6 @@ TEST_F(UrlRestrict, ListsMatchEitherPatternIgnoringCaseInBrowserAndExplorerWindo
     });
     for (const auto& [sense, checkUrl, fate] : {std::tuple{kAllowList, TRUE, Fate::kAsked},
                                                {kDenyList, TRUE, Fate::kLeft}, {kAllowList, FALSE, Fate::kLeft}}) {
-        // FALSE: while the user types in Internet Explorer's address field.
         SharedWords()->checkUrl = checkUrl;
         judge(sense, {}, {{"an empty list", nullptr, L"IEFrame", L"www.any.com", fate}});
     }
@@ -71,15 +65,14 @@ TEST_F(UrlRestrict, ListsMatchEitherPatternIgnoringCaseInBrowserAndExplorerWindo
     EXPECT_GT(host.log.Count("CRestrictAction::CheckInternetRestrictEditbox [g_bCheckUrl=0]"), 0);
 }
 
-// A window whose child shows an address ends its turn with that address's
-// judgement, its parent goes on with its next child, and every window that
-// shows none asks Firefox at the end of its turn.
+// A window whose child shows an address ends its turn with it, its parent goes on with its next child, and a
+// window that shows none asks Firefox at the end of its turn.
 TEST_F(UrlRestrict, WalksTheTreeLevelByLevelEachEndingWithItsAddressOrAFirefoxQuestion) {
     host.confirmReply = 1;
     FakeBrowser frame(L"IEFrame");
     const HWND shown = CreatePlainWindow(L"WorkerW", L"", frame.hwnd());
     CreatePlainWindow(L"Edit", L"www.allowed.invalid/a", shown);
-    CreatePlainWindow(L"Edit", L"www.denied.invalid/a", shown);  // never read
+    CreatePlainWindow(L"Edit", L"www.denied.invalid/a", shown);
     CreatePlainWindow(L"WorkerW", L"", frame.hwnd());
     CreatePlainWindow(L"Edit", L"", frame.hwnd());
     const HWND denied = CreatePlainWindow(L"WorkerW", L"", frame.hwnd());
@@ -100,8 +93,6 @@ TEST_F(UrlRestrict, WalksTheTreeLevelByLevelEachEndingWithItsAddressOrAFirefoxQu
     EXPECT_EQ(std::vector<std::string>(first, first + turn.size()), turn);
 }
 
-// Explorer windows are closed, browsers' processes ended, unless the host
-// takes the case; Explorer's own process is never judged.
 TEST_F(UrlRestrict, EnforcesByHostReplyAndWindowKind) {
     for (const auto& [label, extra, reply, fate] :
          {std::tuple{"host takes the case", kAskHost, 1, Fate::kAsked},

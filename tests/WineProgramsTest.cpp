@@ -1,13 +1,10 @@
-// Wine's own programs, which nobody here wrote, through the host's path.
-// Each is started before the mode that acts on it.
+// Wine's own programs through the host's path, each started before the mode that acts on it.
 #include "support/TestHost.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-// A program of the system folder (for this 32-bit test, the 32-bit one), up
-// to its first visible window of this class and title.
 ChildProcess WineProgram(const std::wstring& exe, const wchar_t* windowClass, const std::wstring& title,
                          const std::wstring& arguments = L"") {
     wchar_t system[MAX_PATH] = {};
@@ -18,8 +15,7 @@ ChildProcess WineProgram(const std::wstring& exe, const wchar_t* windowClass, co
 
 }  // namespace
 
-// Only the foreground pass sees the Run dialog (a hidden window owns it);
-// Internet Explorer is known by the address its start page shows.
+// Only the foreground pass sees the Run dialog (a hidden window owns it).
 TEST(WinePrograms, RunDialogIsClosedByTheRunCategoryAloneAndInternetExplorerByTheIeLock) {
     const ChildProcess run = WineProgram(L"rundll32.exe", L"#32770", L"Run", L"shell32.dll,#61");
     ASSERT_TRUE(run.Window());
@@ -38,7 +34,6 @@ TEST(WinePrograms, RunDialogIsClosedByTheRunCategoryAloneAndInternetExplorerByTh
     EXPECT_TRUE(host.WaitFor([&] { return ie.Ended(0); }));
 }
 
-// The C example host, as its reader would run it: notepad in its reports.
 TEST(MinimalHost, PrintsReportsAndTheDeniedGameItEnds) {
     const ChildProcess game = WineProgram(L"winemine.exe", L"WineMine", L"WineMine");
     const ChildProcess notepad = WineProgram(L"notepad.exe", L"Notepad", L"Untitled - Notepad");

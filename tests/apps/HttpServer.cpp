@@ -1,7 +1,5 @@
-// The stand-in's web server (TestWindow.exe --serve PORTFILE), a process of
-// its own: sockets on a thread of the emulated 32-bit test program upset
-// Wine. Serves 127.0.0.1 at a free port, whose number it writes to PORTFILE;
-// the path of each request picks the answer.
+// The stand-in's web server (TestWindow.exe --serve PORTFILE), a process of its own: sockets on a
+// thread of the 32-bit test program upset Wine. The path of each request picks the answer.
 #include <winsock2.h>
 #include <windows.h>
 
@@ -15,8 +13,8 @@
 namespace {
 
 std::mutex g_lock;
-std::string g_requests;      // every request so far
-std::atomic<int> g_open{0};  // connections being answered
+std::string g_requests;
+std::atomic<int> g_open{0};
 
 std::string Reply(const std::string& status, const std::string& body) {
     return "HTTP/1.1 " + status + "\r\nContent-Length: " + std::to_string(body.size()) +
@@ -27,8 +25,7 @@ bool Send(SOCKET client, const std::string& bytes) {
     return send(client, bytes.data(), static_cast<int>(bytes.size()), 0) == static_cast<int>(bytes.size());
 }
 
-// Every wait of a client stays short, the whole answer takes long: `slowly`
-// goes out a byte a second, until the client goes.
+// Every wait of a client stays short, the whole answer takes long.
 void Trickle(SOCKET client, const std::string& atOnce, const std::string& slowly) {
     if (!Send(client, atOnce)) return;
     for (char byte : slowly) {
@@ -41,12 +38,9 @@ void Answer(SOCKET client, const std::string& path, const std::string& request) 
     const bool credentials = request.find("\r\nAuthorization: ") != std::string::npos;
     if (path == "/echo") Send(client, Reply("200 OK", request));
     else if (path == "/missing") Send(client, Reply("404 Not Found", "missing"));
-    else if (path == "/empty") Send(client, Reply("204 No Content", ""));
     else if (path == "/nul") Send(client, Reply("200 OK", std::string("abc\0def", 7)));
-    else if (path == "/megabytes") Send(client, Reply("200 OK", std::string(3 << 20, 'm')));
     else if (path == "/cut") Send(client, "HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\nonly this");
     else if (path == "/redirect") Send(client, "HTTP/1.1 302 Found\r\nLocation: /echo\r\nContent-Length: 5\r\n\r\nmoved");
-    // Answered with credentials only: a client that gives them once may keep them.
     else if (path == "/auth" && credentials) Send(client, Reply("200 OK", "welcome back"));
     else if (path == "/auth") Send(client, "HTTP/1.1 401 Unauthorized\r\nWWW-Authenticate: Basic realm=\"test\"\r\n"
                                            "Content-Length: 0\r\n\r\n");
@@ -70,7 +64,7 @@ void Answer(SOCKET client, const std::string& path, const std::string& request) 
 DWORD WINAPI Serve(void* parameter) {
     const SOCKET client = reinterpret_cast<SOCKET>(parameter);
     ++g_open;
-    std::string request;  // a GET: its head only
+    std::string request;
     char buffer[4096];
     for (int n; request.find("\r\n\r\n") == std::string::npos && (n = recv(client, buffer, sizeof(buffer), 0)) > 0;)
         request.append(buffer, static_cast<size_t>(n));

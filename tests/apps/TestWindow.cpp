@@ -1,19 +1,4 @@
-// The tests' stand-in program, run as copies named game.exe, chrome.exe...
-// TestWindow.exe [OPTION...] CLASS TITLE...: a window of CLASS per TITLE until
-// all are closed or the thread is told to quit. --serve PORTFILE: HttpServer.cpp.
-//   --edit TEXT            an "Edit" child holding TEXT in each window
-//   --sealed               no other process may open this one
-//   --flicker              windows "Flicker" keep opening and closing on top
-//   --tree SHAPE ADDRESS   each window serves the tree SHAPE (FakeTree.h)
-//   --focus-until EVENT    ...whose field is typed in until EVENT is set
-//   --stall EVENT          ...whose root counts its children once EVENT is set
-//   --keys EVENT           EVENT is set when keyboard input arrives
-//   --notify-foreground    raises EVENT_SYSTEM_FOREGROUND, as Wine does not
-//   --dde SERVER HEX FILE  Firefox's DDE server: SERVER "answers" with the
-//                          bytes HEX ("x" and digits), "silent" blocks, "hung"
-//                          answers a connection 10 s late, "none" serves
-//                          nothing; FILE gets a line per transaction.
-//                          Ctrl+L selects the "Edit" child, as Firefox's field.
+// The tests' stand-in program: TestWindow.exe [OPTION...] CLASS TITLE..., options below in `arity`.
 #include "fw/UniqueHandle.h"
 #include "support/FakeTree.h"
 
@@ -81,7 +66,7 @@ HDDEDATA CALLBACK Serve(UINT type, UINT format, HCONV, HSZ hsz1, HSZ hsz2, HDDED
 }
 
 LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    // Raised once an activated window is really in front, as Windows does.
+    // --notify-foreground: raised once an activated window is really in front, as Windows does.
     if (g_notifyForeground && message == WM_ACTIVATE && LOWORD(wParam) != WA_INACTIVE)
         SetTimer(hwnd, kForegroundTimer, USER_TIMER_MINIMUM, nullptr);
     if (message == WM_ACTIVATE && LOWORD(wParam) == WA_INACTIVE) KillTimer(hwnd, kForegroundTimer);
@@ -108,7 +93,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     const std::map<std::wstring, int> arity = {{L"--edit", 1},      {L"--sealed", 0},      {L"--flicker", 0},
                                                {L"--tree", 2},      {L"--focus-until", 1}, {L"--stall", 1},
                                                {L"--keys", 1},      {L"--dde", 3},         {L"--notify-foreground", 0}};
-    std::map<std::wstring, LPWSTR*> given;  // each option given, and where its values start
+    std::map<std::wstring, LPWSTR*> given;
     int i = 1;
     for (; i < argc && arity.count(argv[i]) && i + arity.at(argv[i]) < argc; i += arity.at(argv[i]) + 1)
         given[argv[i]] = argv + i + 1;
@@ -133,7 +118,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
         }
     }
     if (given.count(L"--tree")) {
-        CoInitialize(nullptr);  // handing out an accessible object marshals it
+        CoInitialize(nullptr);
         if (!(g_serveTree = AddBrowserShape(g_tree, given[L"--tree"][0], given[L"--tree"][1], focusUntil.get())))
             return 2;
         g_tree.Root()->stallMs = stall ? 60000 : 0;

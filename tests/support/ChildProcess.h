@@ -1,6 +1,4 @@
-// A process a test started, and its window: ended with the object, asked
-// first through its window's thread to quit (so that it records what it was
-// posted), so that no test leaves a program running.
+// A process a test started, ended with the object: first asked to quit, so that it records what it saw.
 #pragma once
 
 #include "fw/UniqueHandle.h"
@@ -11,15 +9,14 @@
 
 struct Launch {
     DWORD flags = 0;
-    const wchar_t* folder = nullptr;  // the working folder; null: this process's
-    HANDLE output = nullptr;          // inheritable, for its standard output and error
+    const wchar_t* folder = nullptr;
+    HANDLE output = nullptr;  // inheritable
 };
 
 class ChildProcess {
 public:
     ChildProcess() = default;
-    // With `windowClass`, waits up to 60 s for its visible window of that
-    // class and title: it may appear after WaitForInputIdle returns.
+    // With `windowClass`, polls up to 60 s for its visible window of that class and title.
     ChildProcess(const std::wstring& exe, std::wstring command, const wchar_t* windowClass = nullptr,
                  const std::wstring& title = L"", const Launch& launch = {}) {
         STARTUPINFOW si{};
@@ -33,7 +30,12 @@ public:
         const UniqueKernelHandle thread(pi.hThread);
         process_.reset(pi.hProcess);
         pid_ = pi.dwProcessId;
-        if (windowClass) window_ = WaitForWindow(windowClass, title);
+        for (int i = 0; windowClass && !window_ && i < 600 && !Ended(i ? 100 : 0); ++i)
+            for (HWND hwnd = nullptr; !window_ && (hwnd = FindWindowExW(nullptr, hwnd, windowClass, title.c_str()));) {
+                DWORD owner = 0;
+                GetWindowThreadProcessId(hwnd, &owner);
+                if (owner == pid_ && IsWindowVisible(hwnd)) window_ = hwnd;
+            }
     }
     ChildProcess(ChildProcess&&) noexcept = default;
     ChildProcess& operator=(ChildProcess&& other) noexcept {
@@ -54,15 +56,6 @@ public:
         GetExitCodeProcess(process_.get(), &code);
         return code;
     }
-    HWND WaitForWindow(const std::wstring& windowClass, const std::wstring& title) const {
-        for (int i = 0; process_ && i < 600 && !Ended(i ? 100 : 0); ++i)
-            for (HWND hwnd = nullptr; (hwnd = FindWindowExW(nullptr, hwnd, windowClass.c_str(), title.c_str()));) {
-                DWORD owner = 0;
-                GetWindowThreadProcessId(hwnd, &owner);
-                if (owner == pid_ && IsWindowVisible(hwnd)) return hwnd;
-            }
-        return nullptr;
-    }
     void Stop() {
         if (!process_) return;
         if (window_) PostThreadMessageW(GetWindowThreadProcessId(window_, nullptr), WM_QUIT, 0, 0);
@@ -79,8 +72,7 @@ private:
     HWND window_ = nullptr;
 };
 
-// A copy of the stand-in program (apps/TestWindow.cpp) named `exe`, with a
-// window of `windowClass` per title; its first window waited for.
+// A copy of the stand-in program named `exe`, with a window of `windowClass` per title.
 inline ChildProcess StandIn(const std::wstring& exe, const std::wstring& windowClass,
                             const std::vector<std::wstring>& titles, const std::vector<std::wstring>& options = {}) {
     const std::wstring path = ScratchFolder(L"apps") + exe;
@@ -92,8 +84,7 @@ inline ChildProcess StandIn(const std::wstring& exe, const std::wstring& windowC
     return ChildProcess(path, command, windowClass.c_str(), titles.front());
 }
 
-// The stand-in Firefox "Fake Firefox" showing `field`, with the DDE server
-// `server` ("answers" with `reply`, "silent", "none") logging to `calls`.
+// A stand-in Firefox whose DDE server ("answers" `reply`, "silent", "hung", "none") logs to `calls`.
 inline ChildProcess StandInFirefox(const wchar_t* windowClass, const wchar_t* server, const std::string& reply,
                                    const std::wstring& field, const std::wstring& calls) {
     std::wstring hex = L"x";
@@ -101,7 +92,6 @@ inline ChildProcess StandInFirefox(const wchar_t* windowClass, const wchar_t* se
     return StandIn(L"firefox.exe", windowClass, {L"Fake Firefox"}, {L"--edit", field, L"--dde", server, hex, calls});
 }
 
-// The stand-in web server on 127.0.0.1 (apps/HttpServer.cpp).
 struct WebServer {
     WebServer() {
         const std::wstring portFile = ScratchFolder(L"http") + L"port.txt", exe = ProgramFolder() + L"TestWindow.exe";
@@ -113,5 +103,5 @@ struct WebServer {
         }
     }
     ChildProcess process;
-    std::wstring port;  // empty when it did not start
+    std::wstring port;
 };

@@ -3,7 +3,6 @@
 HWND CreatePlainWindow(const wchar_t* windowClass, const wchar_t* text, HWND parent) {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     WNDCLASSW wc{};
-    // A system class ("Edit") must not be shadowed by one of this process.
     if (!GetClassInfoW(instance, windowClass, &wc)) {
         wc.lpfnWndProc = DefWindowProcW;
         wc.hInstance = instance;

@@ -1,30 +1,23 @@
-// A visible top-level window of this thread shaped like a browser's, with
-// chains of child windows and perhaps an accessible tree. It only records
-// WM_CLOSE and stays, so that every sweep may post it again.
+// A browser-shaped window of this thread; it records WM_CLOSE and stays, so every sweep may post it again.
 #pragma once
 
 #include "support/FakeTree.h"
 
 #include <vector>
 
-// A window of `windowClass` with the default window procedure, the class
-// registered unless the system has it ("Edit"). Fakes subclass it
-// afterwards, so that different kinds may share a class name.
+// Fakes subclass it afterwards, so that different kinds may share a class name.
 HWND CreatePlainWindow(const wchar_t* windowClass, const wchar_t* text, HWND parent);
 
-// Whether `window` (of any process) is in front within 2 s.
 bool MadeForeground(HWND window);
 
 class FakeBrowser {
 public:
-    // The frame serves the root of `tree` (OBJID_WINDOW).
     FakeBrowser(const wchar_t* frameClass, const wchar_t* title = L"Fake browser", FakeTree* tree = nullptr);
     ~FakeBrowser() { DestroyWindow(frame_); }
     FakeBrowser(const FakeBrowser&) = delete;
     FakeBrowser& operator=(const FakeBrowser&) = delete;
 
-    // Windows of `classes`, each the child of the one before, the last
-    // holding `text`; returns the last.
+    // Each window the child of the one before; returns the last, holding `text`.
     HWND AddChain(const std::vector<const wchar_t*>& classes, const wchar_t* text = L"");
 
     HWND hwnd() const { return frame_; }

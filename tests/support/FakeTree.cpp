@@ -25,11 +25,9 @@ void FakeNode::AddElement(std::wstring name, Role role, LONG state, std::wstring
 }
 
 const FakeNode::Texts* FakeNode::Element(const VARIANT& child) {
-    static const Texts filler{L"Filler", L"text", 0, L""};
     const size_t id = child.vt == VT_I4 && child.lVal >= 0 ? static_cast<size_t>(child.lVal) : SIZE_MAX;
     if (id == CHILDID_SELF) return &self_;
     if (id <= children_.size() && !children_[id - 1].object) return &children_[id - 1].texts;
-    if (id > children_.size() && id <= static_cast<size_t>(Count())) return &filler;
     tree_.faults_ += L"element " + std::to_wstring(child.vt) + L"/" + std::to_wstring(child.lVal) + L" of " +
                      self_.name + L" asked for; ";
     return nullptr;
@@ -51,7 +49,6 @@ STDMETHODIMP FakeNode::QueryInterface(REFIID iid, void** out) {
 }
 
 STDMETHODIMP_(ULONG) FakeNode::Release() {
-    // The tree's own reference is never given back.
     if (references_ == 1) tree_.faults_ += L"released once too often: " + self_.name + L"; ";
     else --references_;
     return static_cast<ULONG>(references_);
@@ -139,7 +136,6 @@ std::wstring FakeTree::Faults() const {
 
 namespace {
 
-// Chromium: a tab strip of `tabs` tabs, a toolbar whose location group holds the field, the page.
 FakeNode* AddChromium(FakeNode* root, const wchar_t* fieldName, const std::wstring& address, int tabs = 1) {
     FakeNode* client = root->Add(L"", ROLE_SYSTEM_CLIENT);
     FakeNode* strip = client->Add(L"", ROLE_SYSTEM_PAGETABLIST);

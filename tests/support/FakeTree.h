@@ -1,6 +1,4 @@
-// Accessible trees shaped like a browser's, served on WM_GETOBJECT here or
-// by the stand-in program. Strict: a call no reader needs, an element that is
-// none, a reference given back once too often or still held is a fault.
+// Browser-shaped accessible trees. Strict: an unneeded call, a bad element or a reference miscounted is a fault.
 #pragma once
 
 #include <windows.h>
@@ -14,7 +12,7 @@
 
 class FakeTree;
 
-// A role as a number, or as text: older browsers' readers compare role texts.
+// Older browsers' readers compare role texts.
 struct Role {
     Role(LONG number) : number(number) {}
     Role(const wchar_t* text) : text(text) {}
@@ -25,20 +23,18 @@ struct Role {
 #define FAKE_UNEXPECTED(method, ...) \
     STDMETHODIMP method(__VA_ARGS__) override { return Unexpected(#method); }
 
-// One accessible object. Its simple elements are the child identifiers 1..n.
 class FakeNode : public IAccessible, public IEnumVARIANT {
 public:
     FakeNode(FakeTree& tree, std::wstring name, Role role, LONG state, std::wstring value)
         : tree_(tree), self_{std::move(name), std::move(role), state, std::move(value)} {}
 
     FakeNode* Add(std::wstring name, Role role, LONG state = 0, std::wstring value = L"");
-    // A node that has a parent keeps it: a link back up makes a cycle.
+    // A node that has a parent keeps it: a link back makes a cycle.
     FakeNode* AddObject(FakeNode* child);
     void AddElement(std::wstring name, Role role, LONG state = 0, std::wstring value = L"");
 
-    bool hasEnumerator = true;   // IEnumVARIANT
-    bool enumeratesIds = false;  // the enumerator gives object children as VT_I4
-    LONG claimedChildren = 0;  // when more than added, those beyond are elements "Filler"
+    bool hasEnumerator = true;
+    bool enumeratesIds = false;  // object children enumerated as VT_I4
     // get_accChildCount first waits this long, or until `release` is set.
     DWORD stallMs = 0;
     HANDLE release = nullptr;
@@ -87,14 +83,13 @@ private:
         LONG state;
         std::wstring value;
     };
-    // The node itself, a simple element or a filler; null (a fault) for others.
-    const Texts* Element(const VARIANT& child);
+    const Texts* Element(const VARIANT& child);  // null (a fault) for no element
     HRESULT Unexpected(const char* method);
     bool Focused() const { return focusUntil && WaitForSingleObject(focusUntil, 0) == WAIT_TIMEOUT; }
-    LONG Count() const { return std::max(static_cast<LONG>(children_.size()), claimedChildren); }
+    LONG Count() const { return static_cast<LONG>(children_.size()); }
 
     struct Child {
-        FakeNode* object;  // null: a simple element
+        FakeNode* object;  // null: a simple element, one of the child ids 1..n
         Texts texts;
     };
 
@@ -107,23 +102,18 @@ private:
 };
 #undef FAKE_UNEXPECTED
 
-// Owns the nodes of one tree; the first node made is the root.
+// The first node made is the root.
 class FakeTree {
 public:
     FakeNode* Add(std::wstring name, Role role, LONG state = 0, std::wstring value = L"");
     FakeNode* Root() { return &nodes_.front(); }
-    // Empty when every reader behaved.
     std::wstring Faults() const;
 
 private:
     friend class FakeNode;
-    std::deque<FakeNode> nodes_;  // never moves what it holds
+    std::deque<FakeNode> nodes_;
     std::wstring faults_;
 };
 
-// The tree of a browser whose address field shows `address`; false for an
-// unknown shape. Shapes: "edge", "brave" (Chromium in French, Chinese), "tabs"
-// (2,000 elements in the tab strip), "long" (2,000 elements ahead that are no
-// tab strip), "firefox", "page" (a find bar's and a page's own fields ahead),
-// "chrome-legacy", "edge-legacy" (roles as text).
+// A browser's tree whose address field shows `address`; false for an unknown shape.
 bool AddBrowserShape(FakeTree& tree, const wchar_t* shape, const std::wstring& address, HANDLE focusUntil = nullptr);

@@ -22,7 +22,7 @@ long long UsedTlsIndexes() {
     return 1088 - static_cast<long long>(taken.size());  // 64 slots and 1,024 more
 }
 
-// Every handle value that names an open handle.
+// Wine's GetProcessHandleCount gives 0.
 long long OpenHandles() {
     long long count = 0;
     DWORD flags;

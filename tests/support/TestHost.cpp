@@ -42,7 +42,6 @@ TestHost::TestHost() {
 }
 
 TestHost::~TestHost() {
-    // As a host must: URL restriction stopped before the module goes.
     if (dll_) StopRestrict(MODE_URLRESTRICT);
     dll_.reset();
 }

@@ -1,6 +1,4 @@
-// A host built the way a real one uses the module: it loads
-// RestrictAction.dll with LoadLibrary, owns what it hands over, records every
-// notification its window is sent, and pumps messages while it waits.
+// A host as a real one uses the module: LoadLibrary, the exports, every notification recorded.
 #pragma once
 
 #include "RestrictAction.h"
@@ -12,12 +10,10 @@
 
 #include <deque>
 #include <functional>
-#include <optional>
 #include <string>
 #include <vector>
 
-// Bounds for the DLL's sweeps: long enough for one to act, and for more than
-// two full walks (every eleventh 100 ms tick) once it has.
+// Long enough for a sweep to act, and for more than two full walks (every eleventh 100 ms tick).
 constexpr DWORD kSweepWaitMs = 30000;
 constexpr DWORD kTwoWalksMs = 2500;
 
@@ -26,14 +22,12 @@ struct LogLine {
     unsigned long long offset;
 };
 
-// A host log object writing the levels of `mask` to a scratch file.
 struct LogFile : CHostLog {
     explicit LogFile(const std::wstring& name, DWORD mask = 1);
     ~LogFile() { DeleteCriticalSection(&lock); }
     LogFile(const LogFile&) = delete;
     LogFile& operator=(const LogFile&) = delete;
 
-    // A line not of the log's shape comes back tagged "<malformed>", whole.
     std::vector<LogLine> Lines() const;
     std::vector<std::string> Messages() const {
         std::vector<std::string> messages;
@@ -62,7 +56,6 @@ public:
     ~TestHost();
 
     bool Loaded() const { return static_cast<bool>(dll_); }
-    // The caller frees the library; no export may be called afterwards.
     [[nodiscard]] HMODULE ReleaseLibrary() { return dll_.release(); }
 
     BOOL Initial(DWORD appWatchPeriod = 0, UINT timerInterval = 100);
@@ -74,8 +67,7 @@ public:
     }
     BOOL StopRestrict(int mode) { return Export<PFN_RA_STOP>(dll_.get(), "StopRestrict")(mode); }
     BOOL IsRestrict(int mode) { return Export<PFN_RA_ISRESTRICT>(dll_.get(), "IsRestrict")(mode); }
-    // A list kept as long as the host; "first|second" fills an entry's
-    // szAppExeName and szAppExePath.
+    // "first|second" fills an entry's szAppExeName and szAppExePath.
     RA_PTRLIST* List(const std::vector<std::wstring>& entries);
     void Tick() const { SendMessageW(ControllerWindow(), WM_TIMER, 100, 0); }
 
@@ -92,11 +84,6 @@ public:
         std::vector<CLIENT_APP_INFO> records;
         for (const auto& n : Received(message)) records.insert(records.end(), n.records.begin(), n.records.end());
         return records;
-    }
-    std::optional<CLIENT_APP_INFO> RecordOf(UINT message, DWORD pid) const {
-        for (const auto& record : Records(message))
-            if (record.dwProcessId == pid) return record;
-        return std::nullopt;
     }
     bool AskedAbout(HWND window) const {
         for (const auto& n : Received(WM_RA_URL_CONFIRM))
@@ -128,9 +115,6 @@ private:
     int handling_ = 0;
 };
 
-// A window of a table and what the sweep is to do to it: end its program or
-// close it, ask the host (0x594) about the window whose child shows `text`,
-// or leave it.
 enum class Fate { kLeft, kActed, kAsked };
 struct WindowRow {
     const char* label;
@@ -143,11 +127,9 @@ struct WindowRow {
     std::vector<std::wstring> options = {};  // more of the stand-in program's
 };
 
-// Opens the rows' windows behind one of this process in front, waits for
-// every fate and two more walks, and checks nothing else happened.
+// Opens the rows' windows behind one in front, waits for every fate and two more walks.
 void ExpectFates(TestHost& host, const std::vector<WindowRow>& rows);
 
-// The module's shared section "UrlRestr" as another program sees it.
 struct UrlRestrWords {
     HHOOK keyboardHook;
     HHOOK mouseHook;
@@ -157,11 +139,10 @@ const IMAGE_SECTION_HEADER* UrlRestrSection();
 UrlRestrWords* SharedWords();
 
 void WriteRestrictIni(const std::wstring& base, const std::string& bytes);  // base\Config\Restrict.ini
-// A REG_SZ value of this process's registry; an empty text deletes it.
+// An empty text deletes the value.
 void SetRegistryText(HKEY root, const wchar_t* key, const wchar_t* name, const std::wstring& text);
 
-// Chrome registered with these versions (installer's entry, Chrome's beacon;
-// empty: none) until the object goes.
+// Chrome registered with these versions (installer's entry, beacon; empty: none) while it lives.
 struct ChromeRegistered {
     explicit ChromeRegistered(const std::wstring& installed = L"100.0.4896.75", const std::wstring& beacon = L"");
     ~ChromeRegistered();
