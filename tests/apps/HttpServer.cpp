@@ -53,9 +53,6 @@ void Answer(SOCKET client, const std::string& path, const std::string& request) 
     } else if (path == "/endless") {
         const std::string piece(65536, 'x');
         for (bool open = Send(client, "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n"); open;) open = Send(client, piece);
-    } else if (path == "/silent") {
-        char byte;
-        recv(client, &byte, 1, 0);  // until the client gives up
     } else {
         Send(client, Reply("200 OK", "hello"));
     }
