@@ -12,6 +12,13 @@
 
 namespace {
 
+struct SocketTraits {
+    using Type = SOCKET;
+    static Type Invalid() noexcept { return INVALID_SOCKET; }
+    static void Close(Type socket) noexcept { closesocket(socket); }
+};
+using UniqueSocket = UniqueHandle<SocketTraits>;
+
 std::mutex g_lock;
 std::string g_requests;
 std::atomic<int> g_open{0};
@@ -59,7 +66,8 @@ void Answer(SOCKET client, const std::string& path, const std::string& request) 
 }
 
 DWORD WINAPI Serve(void* parameter) {
-    const SOCKET client = reinterpret_cast<SOCKET>(parameter);
+    const UniqueSocket owned(reinterpret_cast<SOCKET>(parameter));
+    const SOCKET client = owned.get();
     ++g_open;
     std::string request;
     char buffer[4096];
@@ -73,7 +81,6 @@ DWORD WINAPI Serve(void* parameter) {
     const std::string target = request.substr(start, request.find_first_of(" ?", start) - start);
     Answer(client, target, request);
     shutdown(client, SD_SEND);
-    closesocket(client);
     --g_open;
     return 0;
 }
@@ -83,7 +90,8 @@ DWORD WINAPI Serve(void* parameter) {
 int ServeHttp(const wchar_t* portFile) {
     WSADATA data;
     if (WSAStartup(MAKEWORD(2, 2), &data) != 0) return 3;
-    const SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    const UniqueSocket owned(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+    const SOCKET listener = owned.get();
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -95,8 +103,10 @@ int ServeHttp(const wchar_t* portFile) {
     const std::wstring temporary = std::wstring(portFile) + L".tmp";
     std::ofstream(std::string(temporary.begin(), temporary.end())) << ntohs(address.sin_port);
     MoveFileExW(temporary.c_str(), portFile, MOVEFILE_REPLACE_EXISTING);
-    for (SOCKET client; (client = accept(listener, nullptr, nullptr)) != INVALID_SOCKET;) {
-        const UniqueKernelHandle serving(CreateThread(nullptr, 0, Serve, reinterpret_cast<void*>(client), 0, nullptr));
+    for (UniqueSocket client; (client = UniqueSocket(accept(listener, nullptr, nullptr)));) {
+        const UniqueKernelHandle serving(
+            CreateThread(nullptr, 0, Serve, reinterpret_cast<void*>(client.get()), 0, nullptr));
+        if (serving) static_cast<void>(client.release());  // the thread's now
     }
     return 5;
 }
