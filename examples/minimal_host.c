@@ -68,6 +68,22 @@ int wmain(int argc, wchar_t** argv) {
     }
     const DWORD seconds = argc == 3 ? wcstoul(argv[2], NULL, 10) : 10;
 
+    /* Loaded on this thread, which then pumps for as long as the module stays;
+     * first, so that a failure leaves nothing else to undo. */
+    HMODULE dll = LoadLibraryW(L"RestrictAction.dll");
+    if (!dll) {
+        fwprintf(stderr, L"RestrictAction.dll not loaded (error %lu)\n", (unsigned long)GetLastError());
+        return 1;
+    }
+    PFN_RA_INITIAL initial = (PFN_RA_INITIAL)GetProcAddress(dll, "Initial");
+    PFN_RA_START start = (PFN_RA_START)GetProcAddress(dll, "StartRestrict");
+    PFN_RA_STOP stop = (PFN_RA_STOP)GetProcAddress(dll, "StopRestrict");
+    if (!initial || !start || !stop) {
+        fwprintf(stderr, L"RestrictAction.dll lacks Initial, StartRestrict or StopRestrict\n");
+        FreeLibrary(dll);
+        return 1;
+    }
+
     /* The deny list: one record in a host pointer list; the module only reads it. */
     static CLIENT_APP_INFO denied;
     lstrcpynW(denied.szAppExeName, argv[1], RA_TEXT_LEN);
@@ -103,16 +119,6 @@ int wmain(int argc, wchar_t** argv) {
     context[RA_SLOT_LOG] = &hostLog;
     context[RA_SLOT_BASE_FOLDER] = base;
     for (int i = 0; i < 8; ++i) context[folderSlots[i]] = (void*)empty;
-
-    /* Loaded on this thread, which then pumps for as long as the module stays. */
-    HMODULE dll = LoadLibraryW(L"RestrictAction.dll");
-    if (!dll) {
-        fwprintf(stderr, L"RestrictAction.dll not loaded (error %lu)\n", (unsigned long)GetLastError());
-        return 1;
-    }
-    PFN_RA_INITIAL initial = (PFN_RA_INITIAL)GetProcAddress(dll, "Initial");
-    PFN_RA_START start = (PFN_RA_START)GetProcAddress(dll, "StartRestrict");
-    PFN_RA_STOP stop = (PFN_RA_STOP)GetProcAddress(dll, "StopRestrict");
 
     static BOOL enabled = TRUE;
     initial(&hostWnd, context, &enabled, 2000 /* report every 2 s */, 500 /* timer, ms */);
