@@ -5,6 +5,7 @@
 #include "fw/HostLog.h"
 #include "fw/Text.h"
 #include "fw/UniqueHandle.h"
+#include "fw/Window.h"
 
 #include <algorithm>
 #include <atomic>
@@ -150,8 +151,8 @@ FirefoxReader::DdeAnswer FirefoxReader::AskFirefox(HWND firefox, CHostLog* log) 
 }
 
 std::wstring FirefoxReader::Read(const BeforeKeys& beforeKeys) {
-    const HWND foreground = GetForegroundWindow();
-    if (foreground == GetDesktopWindow() || !IsFirefoxWindow(foreground)) return {};
+    const HWND foreground = ForegroundWindow();
+    if (!foreground || !IsFirefoxWindow(foreground)) return {};
     if (foreground != asked_) {
         asked_ = foreground;
         dde_ = AskFirefox(foreground, log_);
