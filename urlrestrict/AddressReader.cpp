@@ -129,7 +129,7 @@ private:
         const BeforeKeys field = [this](HWND firefox) { return FirefoxField(firefox); };
         const std::wstring text = firefox_.Read(readsFields_ ? field : nullptr);
         if (text.empty()) return over_;
-        return Offer({AddressSource::kFirefox, text, hwnd, chromeVersion_}, GetForegroundWindow());
+        return Offer({AddressSource::kFirefox, text, hwnd, chromeVersion_}, firefox_.Window());
     }
 
     // Between DDE and the keys. Another window's walk offers nothing of it:
