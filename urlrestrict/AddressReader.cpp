@@ -8,9 +8,7 @@
 #include "urlrestrict/BrowserWindows.h"
 #include "urlrestrict/FirefoxReader.h"
 
-#include <algorithm>
 #include <clocale>
-#include <iterator>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -52,9 +50,7 @@ std::optional<AddressSource> ReadChildAddress(HWND hwnd, const std::wstring& hwn
 const wchar_t* const kFieldBrowserClasses[] = {kChromeFrameClass, L"MozillaWindowClass"};
 
 bool HasAddressField(HWND hwnd) {
-    const std::wstring windowClass = WindowClass(hwnd);
-    return std::any_of(std::begin(kFieldBrowserClasses), std::end(kFieldBrowserClasses),
-                       [&](const wchar_t* name) { return windowClass == name; });
+    return HasClassOf(hwnd, kFieldBrowserClasses);
 }
 
 // What a read found, by FieldRead, once per walk of a window: the address,
@@ -133,7 +129,7 @@ private:
         const BeforeKeys field = [this](HWND firefox) { return FirefoxField(firefox); };
         const std::wstring text = firefox_.Read(readsFields_ ? field : nullptr);
         if (text.empty()) return over_;
-        return Offer({AddressSource::kFirefox, text, hwnd, chromeVersion_}, GetForegroundWindow());
+        return Offer({AddressSource::kFirefox, text, hwnd, chromeVersion_}, firefox_.Window());
     }
 
     // Between DDE and the keys. Another window's walk offers nothing of it:

@@ -6,8 +6,8 @@
 #include "fw/Text.h"
 #include "fw/UniqueHandle.h"
 #include "fw/Window.h"
+#include "urlrestrict/BrowserWindows.h"
 
-#include <algorithm>
 #include <atomic>
 #include <memory>
 
@@ -35,12 +35,6 @@ constexpr wchar_t kNoAnswerLine[] = L"CQvUrlLaunchControl::GetLocalURLFirefox [N
 // A pure client: every transaction offered to it is refused.
 HDDEDATA CALLBACK IgnoreTransaction(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) {
     return nullptr;
-}
-
-bool IsFirefoxWindow(HWND hwnd) {
-    const std::wstring windowClass = WindowClass(hwnd);
-    return std::any_of(std::begin(kFirefoxClasses), std::end(kFirefoxClasses),
-                       [&](const wchar_t* name) { return windowClass == name; });
 }
 
 // The reply is a quoted list, quoted address first: "http://x/","Title","".
@@ -152,7 +146,7 @@ FirefoxReader::DdeAnswer FirefoxReader::AskFirefox(HWND firefox, CHostLog* log) 
 
 std::wstring FirefoxReader::Read(const BeforeKeys& beforeKeys) {
     const HWND foreground = ForegroundWindow();
-    if (!foreground || !IsFirefoxWindow(foreground)) return {};
+    if (!foreground || !HasClassOf(foreground, kFirefoxClasses)) return {};
     if (foreground != asked_) {
         asked_ = foreground;
         dde_ = AskFirefox(foreground, log_);

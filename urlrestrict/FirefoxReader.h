@@ -29,6 +29,8 @@ public:
     // read, or `beforeKeys` dealt with it. The keys are pressed only when the
     // browser took the DDE conversation and gave no data.
     std::wstring Read(const BeforeKeys& beforeKeys = nullptr);
+    // The Firefox window the last Read() that gave an address read it from.
+    HWND Window() const { return asked_; }
 
 private:
     enum class DdeOutcome { kNoConversation, kNoData, kAnswered };
