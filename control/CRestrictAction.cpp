@@ -32,8 +32,13 @@ CRestrictAction::CRestrictAction() {
     m_urlRule.checkUrl = &g_bCheckUrl;
 }
 
+// What can call into this object goes before any of its members: the event
+// hook, the timer, then the window, which from another thread is handed
+// back to the system's procedure (Window::Destroy).
 CRestrictAction::~CRestrictAction() {
+    m_foregroundEvents.reset();
     KillTimer();
+    Destroy();
     FreeProcessLibraries();
 }
 
@@ -162,16 +167,4 @@ void CRestrictAction::KillTimer() {
     if (m_nTimerId == 0) return;
     ::KillTimer(hwnd(), kTimerEventId);
     m_nTimerId = 0;
-}
-
-// On another thread than the window's, Windows refuses to remove the event
-// hook (Wine does not): the host guide asks for an unload on the loading
-// thread when FOREGROUND_EVENTS is on.
-BOOL CRestrictAction::DestroyWindow() {
-    m_foregroundEvents.reset();
-    KillTimer();
-    m_exemptions = {};
-    m_configuredTitles.reset();
-    m_options = {};
-    return Destroy();
 }

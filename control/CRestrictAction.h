@@ -59,9 +59,6 @@ public:
     BOOL StopRestrictAction(int nMode);
     BOOL IsRestrict(int nMode) const;
     BOOL RestrictAction(LPCWSTR pszTitle, LPCWSTR pszPath, int nAction);
-    // Removes the foreground event hook, kills the timer, empties the
-    // configuration, destroys the window.
-    BOOL DestroyWindow();
     // Only the input hooks this process installed; another host's stay.
     void RemoveOwnHooks();
 
@@ -131,6 +128,8 @@ private:
     int m_nSweepSkipCount = 0;
     int m_ChromeVersion = 0;  // the installed Chrome's, once found
 
-    // Last, so that it goes first: its callback takes m_cs.
+    // Its callback takes m_cs. On another thread than the window's, Windows
+    // refuses to remove its hook (Wine does not): the host guide asks for an
+    // unload on the loading thread when FOREGROUND_EVENTS is on.
     std::unique_ptr<ForegroundEvents> m_foregroundEvents;
 };

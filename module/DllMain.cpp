@@ -18,7 +18,7 @@ void Detach() {
     if (g_pRestrictAction) {
         // Hooks still installed would call into unloaded code.
         g_pRestrictAction->RemoveOwnHooks();
-        g_pRestrictAction->DestroyWindow();
+        // Removes the foreground event hook, the timer and the window.
         delete g_pRestrictAction;
         g_pRestrictAction = nullptr;
     }
