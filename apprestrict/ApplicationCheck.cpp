@@ -16,11 +16,10 @@ const CheckLines kAllowLines = {L"CRestrictAction::CheckApplicationRestrict [APP
                                 L"CRestrictAction::CheckApplicationRestrict [APPROVE=%s] [EXE=%s] [ORIGINAL=%s]"};
 
 // Walks the host's list head to tail, logging each comparison, until an
-// entry names the record's executable or, when there is one, its original
-// name. No path, wildcard or prefix matching.
-bool IsListed(CHostLog* log, const void* list, const CLIENT_APP_INFO& info, const std::wstring& original,
-              const CheckLines& lines) {
-    const std::wstring name = ToLower(info.szAppExeName);
+// entry names `name` (the record's executable, lower case) or, when there is
+// one, its original name. No path, wildcard or prefix matching.
+bool IsListed(CHostLog* log, const void* list, const CLIENT_APP_INFO& info, const std::wstring& name,
+              const std::wstring& original, const CheckLines& lines) {
     for (const CLIENT_APP_INFO& entry : HostRecords(list)) {
         if (original.empty())
             Log(log, RA_LOG_TRACE, lines.exe, entry.szAppExeName, info.szAppExeName);
@@ -38,10 +37,11 @@ Verdict CheckApplicationRestrict(const WindowFacts& window, const AppRule& rule,
                                  CHostLog* log, ProcessNames* originalNames) {
     const CLIENT_APP_INFO& info = window.record;
     if (IsExemptApplication(info, TRUE, exemptions)) return {};
+    const std::wstring name = ToLower(info.szAppExeName);
     std::wstring original = originalNames ? originalNames->OriginalNameOf(info.dwProcessId) : std::wstring();
-    if (original == ToLower(info.szAppExeName)) original.clear();  // nothing more to match
+    if (original == name) original.clear();  // nothing more to match
     const bool denyList = rule.param != 0;
-    if (IsListed(log, rule.list, info, original, denyList ? kDenyLines : kAllowLines) != denyList) return {};
+    if (IsListed(log, rule.list, info, name, original, denyList ? kDenyLines : kAllowLines) != denyList) return {};
     Verdict verdict = Verdict::End(window.window, false);
     verdict.notice = Verdict::Notice::kAppRestricted;
     return verdict;

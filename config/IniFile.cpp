@@ -73,13 +73,6 @@ wchar_t AsciiLower(wchar_t c) {
     return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c + (L'a' - L'A')) : c;
 }
 
-// FNV-1a over the lower-case form.
-size_t NameHash(std::wstring_view name) {
-    size_t hash = 2166136261u;
-    for (wchar_t c : name) hash = (hash ^ AsciiLower(c)) * 16777619u;
-    return hash;
-}
-
 bool SameName(std::wstring_view a, std::wstring_view b) {
     const auto same = [](wchar_t x, wchar_t y) { return AsciiLower(x) == AsciiLower(y); };
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), same);
@@ -147,7 +140,7 @@ CIniFile::CIniFile(const wchar_t* path, const std::vector<std::wstring>& section
             const std::wstring_view key = UpToNul(Trim(line.substr(0, equals)));
             const std::wstring_view value =
                 equals == std::wstring_view::npos ? std::wstring_view() : UpToNul(Trim(line.substr(equals + 1)));
-            current->lines.push_back({key, value, NameHash(key)});
+            current->lines.push_back({key, value});
         }
     }
 }
@@ -161,9 +154,8 @@ const CIniFile::Section* CIniFile::FindSection(const wchar_t* name) const {
 std::wstring CIniFile::ReadString(const wchar_t* section, const wchar_t* key) const {
     const Section* found = section && key ? FindSection(section) : nullptr;
     if (!found) return {};
-    const size_t hash = NameHash(key);
     for (const Line& line : found->lines)
-        if (line.hash == hash && SameName(line.key, key)) return BufferText(line.value);
+        if (SameName(line.key, key)) return BufferText(line.value);
     return {};
 }
 

@@ -50,11 +50,10 @@ public:
     static DWORD ParseHex(const std::wstring& text);
 
 private:
-    // A key line, in m_text; `hash` is that of the key's lower-case form.
+    // A key line, in m_text.
     struct Line {
         std::wstring_view key;
         std::wstring_view value;
-        size_t hash;
     };
     struct Section {
         std::wstring name;
